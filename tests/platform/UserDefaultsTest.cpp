@@ -1,0 +1,98 @@
+#include "TestHome.h"
+#include "UserDefaults.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+bool runWriter(const QString& file, const QStringList& changes) {
+    QProcess process;
+    process.start(TestHome::toolPath("suite_writer"), QStringList{file} + changes);
+    return process.waitForFinished(10000) && process.exitCode() == 0;
+}
+} // namespace
+
+TEST(UserDefaults, AbsentKeysReadAsZeroFalseAndNoText) {
+    TestHome home;
+    UserDefaults suite(home.file("s.ini"));
+    EXPECT_FALSE(suite.hasObject("x"));
+    EXPECT_EQ(suite.integerForKey("x"), 0);
+    EXPECT_FALSE(suite.boolForKey("x"));
+    EXPECT_EQ(suite.floatForKey("x"), 0.0f);
+    EXPECT_EQ(suite.doubleForKey("x"), 0.0);
+    EXPECT_FALSE(suite.stringForKey("x").has_value());
+}
+
+TEST(UserDefaults, ValuesRoundTripThroughTheFileExactly) {
+    TestHome home;
+    const QString path = home.file("sub/dir/s.ini");
+    {
+        UserDefaults suite(path);
+        suite.setFloat(0.3f, "f");
+        suite.setFloat(0.5f, "half");
+        suite.setDouble(0.5, "d");
+        suite.setInteger(-9000000000LL, "big");
+        suite.setBool(false, "no");
+        suite.setString(QString(), "empty");
+        suite.setString("a,b \"c\"=d", "text");
+        EXPECT_TRUE(suite.synchronize());
+    }
+    ASSERT_TRUE(QFile::exists(path));
+    // A different process reads what this one wrote.
+    ASSERT_TRUE(runWriter(path, {"int:other=1"}));
+    UserDefaults suite(path);
+    EXPECT_EQ(suite.floatForKey("f"), 0.3f);
+    EXPECT_EQ(suite.floatForKey("half"), 0.5f);
+    EXPECT_EQ(suite.doubleForKey("d"), 0.5);
+    EXPECT_EQ(suite.integerForKey("big"), -9000000000LL);
+    EXPECT_TRUE(suite.hasObject("no"));
+    EXPECT_FALSE(suite.boolForKey("no"));
+    EXPECT_EQ(suite.stringForKey("empty"), QString(""));
+    EXPECT_EQ(suite.stringForKey("text"), QString("a,b \"c\"=d"));
+    EXPECT_EQ(suite.integerForKey("other"), 1);
+}
+
+TEST(UserDefaults, TwoProcessesNeverClobberEachOthersKeys) {
+    TestHome home;
+    const QString path = home.file("shared.ini");
+    UserDefaults mine(path);
+    mine.setString("mine", "A");
+    mine.synchronize();
+    ASSERT_TRUE(runWriter(path, {"string:B=theirs"}));
+    mine.setString("mine2", "A");
+    mine.synchronize();
+    EXPECT_EQ(mine.stringForKey("B"), QString("theirs"));
+    ASSERT_TRUE(runWriter(path, {"remove:A", "string:C=theirs"}));
+    mine.reload();
+    EXPECT_FALSE(mine.hasObject("A"));
+    EXPECT_EQ(mine.stringForKey("B"), QString("theirs"));
+    EXPECT_EQ(mine.stringForKey("C"), QString("theirs"));
+}
+
+TEST(UserDefaults, UnwritableFileKeepsValuesInMemoryAndRetries) {
+    TestHome home;
+    // A plain file where the folder should be: nothing can be written below it, even as root.
+    const QString blocker = home.file("blocked");
+    {
+        QFile f(blocker);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    const QString path = blocker + "/s.ini";
+    UserDefaults suite(path);
+    suite.setInteger(7, "k");
+    EXPECT_FALSE(suite.synchronize());
+    EXPECT_EQ(suite.integerForKey("k"), 7);
+    suite.setInteger(8, "k2");
+    EXPECT_FALSE(suite.synchronize());
+
+    ASSERT_TRUE(QFile::remove(blocker));
+    EXPECT_TRUE(suite.synchronize());
+    EXPECT_EQ(suite.integerForKey("k"), 7);
+    ASSERT_TRUE(QFile::exists(path));
+    ASSERT_TRUE(runWriter(path, {"int:k3=1"}));
+    suite.reload();
+    EXPECT_EQ(suite.integerForKey("k2"), 8);
+    EXPECT_EQ(suite.integerForKey("k3"), 1);
+}
