@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
 
     // The file as another process leaves it.
     QProcess::execute(writer, {path, "bool:autolaunch=true", "float:Volume=0.5", "bool:Mute=false",
-                               "bool:IsOpenPlayer=true", "bool:isPlaying=true", "string:CurrentVideoSign=0123456789abcdef0123456789abcdef",
+                               "bool:IsOpenPlayer=true", "bool:isPlaying=true",
+                               "string:CurrentVideoSign=0123456789abcdef0123456789abcdef",
                                "int:MonitorArrange=1", "string:uuid=6F1B8E0C-2C3A-4F55-9D0B-7E3A1C2B4D5E"});
     UserDefaults suite(path);
     Preferences prefs(suite);
@@ -65,8 +66,9 @@ int main(int argc, char** argv) {
     }
     const double changedMicros = medianMicros(changed);
 
-    std::printf("refresh tick, nothing changed: %.2f us; baseline stat(): %.2f us; one key changed: %.1f us\n",
-                idleMicros, statMicros, changedMicros);
+    std::printf(
+        "refresh tick, nothing changed: %.2f us; baseline stat(): %.2f us; one key changed: %.1f us\n",
+        idleMicros, statMicros, changedMicros);
     bool ok = benchLine("preferences-refresh-idle", idleMicros, "us", "<", 50);
     benchLine("preferences-refresh-idle-vs-stat", idleMicros / std::max(statMicros, 0.001), "x", "<=", 100);
     ok &= benchLine("preferences-refresh-one-key-changed", changedMicros, "us", "<", 2000);

@@ -27,7 +27,13 @@ void Bundle::setIdentifier(const QString& identifier) {
     programIdentifier = identifier;
 }
 
-std::optional<QString> Bundle::shortVersion() { return nonEmpty(BuildInfo::shortVersion); }
-std::optional<QString> Bundle::buildNumber() { return nonEmpty(BuildInfo::buildNumber); }
+std::optional<QString> Bundle::shortVersion() {
+    return nonEmpty(BuildInfo::shortVersion);
+}
+std::optional<QString> Bundle::buildNumber() {
+    return nonEmpty(BuildInfo::buildNumber);
+}
 
-QString Bundle::executableDirectory() { return QCoreApplication::applicationDirPath(); }
+QString Bundle::executableDirectory() {
+    return QCoreApplication::applicationDirPath();
+}

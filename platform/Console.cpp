@@ -19,4 +19,6 @@ void Console::line(const QString& text) {
     std::fflush(stdout);
 }
 
-void Console::line(const char* text) { line(QString::fromUtf8(text)); }
+void Console::line(const char* text) {
+    line(QString::fromUtf8(text));
+}

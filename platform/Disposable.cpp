@@ -21,7 +21,9 @@ Disposable& Disposable::operator=(Disposable&& other) noexcept {
     return *this;
 }
 
-Disposable::~Disposable() { dispose(); }
+Disposable::~Disposable() {
+    dispose();
+}
 
 void Disposable::dispose() {
     if (auto closure = std::exchange(m_closure, nullptr))

@@ -28,7 +28,8 @@ private:
 // Observes a change signal of `source`; `handler` runs in `context`'s thread for every emission,
 // with the signal's arguments, until the returned token is released.
 template <typename Source, typename Signal, typename Handler>
-[[nodiscard]] Disposable observe(const Source* source, Signal signal, const QObject* context, Handler&& handler) {
+[[nodiscard]] Disposable observe(const Source* source, Signal signal, const QObject* context,
+                                 Handler&& handler) {
     return Disposable::invalidateObservation(
         QObject::connect(source, signal, context, std::forward<Handler>(handler)));
 }

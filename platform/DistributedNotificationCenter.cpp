@@ -9,10 +9,11 @@
 #include <mutex>
 #include <vector>
 
-DistributedNotificationCenter::DistributedNotificationCenter(const QDBusConnection& connection, QObject* parent)
+DistributedNotificationCenter::DistributedNotificationCenter(const QDBusConnection& connection,
+                                                             QObject* parent)
     : QObject(parent), m_connection(connection) {
-    m_connected = m_connection.isConnected() &&
-                  m_connection.connect(QString(), path, interface, member, this, SLOT(onNotification(QString)));
+    m_connected = m_connection.isConnected() && m_connection.connect(QString(), path, interface, member, this,
+                                                                     SLOT(onNotification(QString)));
     if (!m_connection.isConnected())
         Console::line(QStringLiteral("no session bus: notifications between the programs are off (%1)")
                           .arg(m_connection.lastError().message()));
@@ -28,7 +29,8 @@ DistributedNotificationCenter& DistributedNotificationCenter::shared() {
     static std::once_flag once;
     std::call_once(once, [] {
         // Owned by the main thread so that incoming signals are delivered there.
-        MainThread::runAndWait([] { center = new DistributedNotificationCenter(QDBusConnection::sessionBus()); });
+        MainThread::runAndWait(
+            [] { center = new DistributedNotificationCenter(QDBusConnection::sessionBus()); });
     });
     return *center;
 }
@@ -47,16 +49,16 @@ void DistributedNotificationCenter::flush() {
     if (!m_connection.isConnected())
         return;
     // Messages leave in order: once the bus has answered a call, every earlier signal has been sent.
-    QDBusMessage ping = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                                       QStringLiteral("/org/freedesktop/DBus"),
-                                                       QStringLiteral("org.freedesktop.DBus.Peer"),
-                                                       QStringLiteral("Ping"));
+    QDBusMessage ping = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
     m_connection.call(ping, QDBus::Block, 2000);
 }
 
 Disposable DistributedNotificationCenter::addObserver(const QString& name, std::function<void()> handler) {
     const quint64 id = m_nextId++;
-    m_observers.emplace(id, std::make_pair(name, std::make_shared<std::function<void()>>(std::move(handler))));
+    m_observers.emplace(id,
+                        std::make_pair(name, std::make_shared<std::function<void()>>(std::move(handler))));
     QPointer<DistributedNotificationCenter> self(this);
     return Disposable([self, id] {
         if (self)

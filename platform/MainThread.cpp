@@ -14,7 +14,8 @@ void MainThread::runAndWait(const std::function<void()>& work) {
         work();
         return;
     }
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [&work] { work(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&work] { work(); }, Qt::BlockingQueuedConnection);
 }
 
 void MainThread::post(std::function<void()> work) {

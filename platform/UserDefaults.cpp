@@ -45,8 +45,8 @@ UserDefaults::~UserDefaults() {
 }
 
 UserDefaults& UserDefaults::standard() {
-    static UserDefaults defaults(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/" +
-                                 Bundle::identifier().value_or(QStringLiteral("zerafin")) + ".ini");
+    static UserDefaults defaults(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                 "/" + Bundle::identifier().value_or(QStringLiteral("zerafin")) + ".ini");
     return defaults;
 }
 
@@ -104,15 +104,23 @@ void UserDefaults::set(const QString& key, const QString& text) {
     m_settings->setValue(key, text);
 }
 
-void UserDefaults::setInteger(qint64 value, const QString& key) { set(key, QString::number(value)); }
+void UserDefaults::setInteger(qint64 value, const QString& key) {
+    set(key, QString::number(value));
+}
 void UserDefaults::setBool(bool value, const QString& key) {
     set(key, value ? QStringLiteral("true") : QStringLiteral("false"));
 }
 // The shortest text that reads back as the same float: 0.3f is stored as "0.3" and compares equal
 // after a round trip, so the once-a-second comparison does not see a change that never happened.
-void UserDefaults::setFloat(float value, const QString& key) { set(key, shortest(value)); }
-void UserDefaults::setDouble(double value, const QString& key) { set(key, shortest(value)); }
-void UserDefaults::setString(const QString& value, const QString& key) { set(key, value); }
+void UserDefaults::setFloat(float value, const QString& key) {
+    set(key, shortest(value));
+}
+void UserDefaults::setDouble(double value, const QString& key) {
+    set(key, shortest(value));
+}
+void UserDefaults::setString(const QString& value, const QString& key) {
+    set(key, value);
+}
 
 void UserDefaults::removeObject(const QString& key) {
     QMutexLocker lock(&m_mutex);

@@ -18,15 +18,19 @@ QUrl appending(const QUrl& base, const QString& component) {
 }
 } // namespace
 
-QString AppInfo::appGroupIdentifier() { return QStringLiteral("K4TQ7ZR2MB.zerafin"); }
+QString AppInfo::appGroupIdentifier() {
+    return QStringLiteral("K4TQ7ZR2MB.zerafin");
+}
 
-QString AppInfo::fullVersion(const std::optional<QString>& shortVersion, const std::optional<QString>& build) {
+QString AppInfo::fullVersion(const std::optional<QString>& shortVersion,
+                             const std::optional<QString>& build) {
     if (!shortVersion || !build)
         return QStringLiteral("1.0.0.0");
     return *shortVersion + QLatin1Char('.') + *build;
 }
 
-QString AppInfo::displayVersion(const std::optional<QString>& shortVersion, const std::optional<QString>& build) {
+QString AppInfo::displayVersion(const std::optional<QString>& shortVersion,
+                                const std::optional<QString>& build) {
     if (!shortVersion || !build)
         return QStringLiteral("1.0.0");
     return *shortVersion + QLatin1Char('(') + *build + QLatin1Char(')');
@@ -89,7 +93,8 @@ std::optional<QString> AppInfo::groupContainer() {
 }
 
 QString AppInfo::directory(SearchPathDirectory directory, const std::optional<QString>& container,
-                           const QString& userDomainDirectory, const std::optional<QString>& bundleIdentifier) {
+                           const QString& userDomainDirectory,
+                           const std::optional<QString>& bundleIdentifier) {
     QString path;
     if (container) {
         path = *container + QLatin1Char('/') +
@@ -106,7 +111,8 @@ QString AppInfo::directory(SearchPathDirectory directory, const std::optional<QS
 QString AppInfo::directory(SearchPathDirectory which) {
     const auto location = which == SearchPathDirectory::caches ? QStandardPaths::GenericCacheLocation
                                                                : QStandardPaths::GenericDataLocation;
-    return directory(which, groupContainer(), QStandardPaths::writableLocation(location), Bundle::identifier());
+    return directory(which, groupContainer(), QStandardPaths::writableLocation(location),
+                     Bundle::identifier());
 }
 
 QString AppInfo::applicationSupportDirectory() {

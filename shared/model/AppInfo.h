@@ -13,8 +13,10 @@ public:
 
     static QString fullVersion();    // "1.2.0.16"; "1.0.0.0" when the build lacks either part
     static QString displayVersion(); // "1.2.0(16)"; "1.0.0" when the build lacks either part
-    static QString fullVersion(const std::optional<QString>& shortVersion, const std::optional<QString>& build);
-    static QString displayVersion(const std::optional<QString>& shortVersion, const std::optional<QString>& build);
+    static QString fullVersion(const std::optional<QString>& shortVersion,
+                               const std::optional<QString>& build);
+    static QString displayVersion(const std::optional<QString>& shortVersion,
+                                  const std::optional<QString>& build);
 
     static QUrl webSiteURL();
     static QUrl forumURL();
@@ -34,5 +36,6 @@ public:
     // kind; creates it when no file exists there (a failure is not reported).
     static QString directory(SearchPathDirectory directory);
     static QString directory(SearchPathDirectory directory, const std::optional<QString>& container,
-                             const QString& userDomainDirectory, const std::optional<QString>& bundleIdentifier);
+                             const QString& userDomainDirectory,
+                             const std::optional<QString>& bundleIdentifier);
 };

@@ -1,5 +1,5 @@
-#include "DistributedNotificationCenter.h"
 #include "Disposable.h"
+#include "DistributedNotificationCenter.h"
 #include "NotificationCenter.h"
 #include "TestHome.h"
 
@@ -33,8 +33,10 @@ TEST(NotificationCenter, DeliversByNameInOrderUntilTheTokenGoes) {
     std::optional<Disposable> first = center.addObserver("A", [&](const Notification& n) {
         seen.push_back("1:" + n.name + ":" + n.userInfo.value("k").toString());
     });
-    Disposable second = center.addObserver("A", [&](const Notification& n) { seen.push_back("2:" + n.name); });
-    Disposable all = center.addObserver(QString(), [&](const Notification& n) { seen.push_back("*:" + n.name); });
+    Disposable second =
+        center.addObserver("A", [&](const Notification& n) { seen.push_back("2:" + n.name); });
+    Disposable all =
+        center.addObserver(QString(), [&](const Notification& n) { seen.push_back("*:" + n.name); });
     center.post("A", nullptr, {{"k", "v"}});
     center.post("B");
     first.reset();
@@ -62,9 +64,9 @@ TEST(DistributedNotificationCenter, ReachesAnotherProcessAndThisOne) {
     Disposable a = center.addObserver("UpdateVideoList", [&] { ++updates; });
     Disposable b = center.addObserver("com.tovan.corvex.mac.ter", [&] { ++others; });
     // Another process posts the way an outside tool would.
-    QProcess::execute("dbus-send", {"--session", "--type=signal", "/com/tovan/DistributedNotificationCenter",
-                                    "com.tovan.DistributedNotificationCenter.Notification",
-                                    "string:UpdateVideoList"});
+    QProcess::execute("dbus-send",
+                      {"--session", "--type=signal", "/com/tovan/DistributedNotificationCenter",
+                       "com.tovan.DistributedNotificationCenter.Notification", "string:UpdateVideoList"});
     EXPECT_TRUE(TestHome::waitUntil([&] { return updates == 1; }));
     center.post("com.tovan.corvex.mac.ter");
     center.flush();
@@ -73,7 +75,8 @@ TEST(DistributedNotificationCenter, ReachesAnotherProcessAndThisOne) {
 }
 
 TEST(DistributedNotificationCenter, WithoutABusPostingDoesNothing) {
-    QDBusConnection none = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), "none");
+    QDBusConnection none =
+        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), "none");
     DistributedNotificationCenter center(none);
     EXPECT_FALSE(center.isConnected());
     center.post("UpdateVideoList");

@@ -1,5 +1,5 @@
-#include "TestHome.h"
 #include "UserDefaults.h"
+#include "TestHome.h"
 
 #include <QDir>
 #include <QFile>

@@ -27,7 +27,9 @@ void TestHome::installProcessHome() {
     qputenv("XDG_CACHE_HOME", (home + "/.cache").toUtf8());
 }
 
-QString TestHome::processHome() { return homePath(); }
+QString TestHome::processHome() {
+    return homePath();
+}
 
 TestHome::TestHome() : m_dir(QDir::tempPath() + QStringLiteral("/zerafin-scratch-XXXXXX")) {}
 
@@ -50,4 +52,6 @@ void TestHome::spin(std::chrono::milliseconds duration) {
     }
 }
 
-QString TestHome::toolPath(const QString& name) { return QStringLiteral(ZERAFIN_TEST_TOOLS_DIR "/") + name; }
+QString TestHome::toolPath(const QString& name) {
+    return QStringLiteral(ZERAFIN_TEST_TOOLS_DIR "/") + name;
+}

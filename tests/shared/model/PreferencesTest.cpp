@@ -1,5 +1,5 @@
-#include "Disposable.h"
 #include "Preferences.h"
+#include "Disposable.h"
 #include "TestHome.h"
 #include "UserDefaults.h"
 
@@ -31,7 +31,8 @@ struct Recorder {
         tokens.push_back(observe(&p, &Preferences::playingVideoSignChanged, &p, record("sign")));
         tokens.push_back(observe(&p, &Preferences::volumeChanged, &p, record("volume")));
         tokens.push_back(observe(&p, &Preferences::muteChanged, &p, record("mute")));
-        tokens.push_back(observe(&p, &Preferences::alreadyImportVideoChanged, &p, record("alreadyImportVideo")));
+        tokens.push_back(
+            observe(&p, &Preferences::alreadyImportVideoChanged, &p, record("alreadyImportVideo")));
         tokens.push_back(observe(&p, &Preferences::isOpenPlayerChanged, &p, record("isOpenPlayer")));
         tokens.push_back(observe(&p, &Preferences::isPlayingChanged, &p, record("isPlaying")));
         tokens.push_back(observe(&p, &Preferences::autolaunchChanged, &p, record("autolaunch")));
@@ -103,7 +104,8 @@ TEST(Preferences, BindCopiesNothingUntilTheSourceChanges) {
     Fixture g;
     g.start();
     g.prefs->setMute(true);
-    std::optional<Disposable> link = bind(f.prefs.get(), &Preferences::muteChanged, g.prefs.get(), &Preferences::setMute);
+    std::optional<Disposable> link =
+        bind(f.prefs.get(), &Preferences::muteChanged, g.prefs.get(), &Preferences::setMute);
     EXPECT_TRUE(g.prefs->mute());
     f.prefs->setMute(false);
     EXPECT_FALSE(g.prefs->mute());
@@ -122,29 +124,34 @@ TEST(Preferences, TheOtherProgramsChangesArriveWithinASecondInOrder) {
     f.prefs->startRefreshTimer();
     Recorder recorder(*f.prefs);
 
-    ASSERT_TRUE(otherProgramWrites(f.path, {"string:CurrentVideoSign=abc", "int:MonitorArrange=7", "string:Theirs=x"}));
-    ASSERT_TRUE(TestHome::waitUntil([&] { return recorder.events.size() >= 4; }, std::chrono::milliseconds(3000)));
+    ASSERT_TRUE(otherProgramWrites(
+        f.path, {"string:CurrentVideoSign=abc", "int:MonitorArrange=7", "string:Theirs=x"}));
+    ASSERT_TRUE(
+        TestHome::waitUntil([&] { return recorder.events.size() >= 4; }, std::chrono::milliseconds(3000)));
     TestHome::spin(std::chrono::milliseconds(50));
-    EXPECT_EQ(recorder.events,
-              (std::vector<QString>{"monitorArrange=7", "sign='abc'", "isOpenPlayer=true", "isPlaying=true"}));
+    EXPECT_EQ(recorder.events, (std::vector<QString>{"monitorArrange=7", "sign='abc'", "isOpenPlayer=true",
+                                                     "isPlaying=true"}));
     // An out-of-range arrangement is copied unchanged.
     EXPECT_EQ(f.prefs->monitorArrange(), 7);
 
     // The other turns the player on again: isPlaying is assigned even though it is already true.
     recorder.events.clear();
     ASSERT_TRUE(otherProgramWrites(f.path, {"bool:IsOpenPlayer=false"}));
-    ASSERT_TRUE(TestHome::waitUntil([&] { return !recorder.events.empty(); }, std::chrono::milliseconds(3000)));
+    ASSERT_TRUE(
+        TestHome::waitUntil([&] { return !recorder.events.empty(); }, std::chrono::milliseconds(3000)));
     EXPECT_EQ(recorder.events, (std::vector<QString>{"isOpenPlayer=false"}));
     EXPECT_TRUE(f.prefs->isPlaying());
     recorder.events.clear();
     ASSERT_TRUE(otherProgramWrites(f.path, {"bool:IsOpenPlayer=true"}));
-    ASSERT_TRUE(TestHome::waitUntil([&] { return recorder.events.size() >= 2; }, std::chrono::milliseconds(3000)));
+    ASSERT_TRUE(
+        TestHome::waitUntil([&] { return recorder.events.size() >= 2; }, std::chrono::milliseconds(3000)));
     EXPECT_EQ(recorder.events, (std::vector<QString>{"isOpenPlayer=true", "isPlaying=true"}));
 
     // Removing the sign: it becomes the empty text, here and in the file.
     recorder.events.clear();
     ASSERT_TRUE(otherProgramWrites(f.path, {"remove:CurrentVideoSign"}));
-    ASSERT_TRUE(TestHome::waitUntil([&] { return !recorder.events.empty(); }, std::chrono::milliseconds(3000)));
+    ASSERT_TRUE(
+        TestHome::waitUntil([&] { return !recorder.events.empty(); }, std::chrono::milliseconds(3000)));
     EXPECT_EQ(recorder.events, (std::vector<QString>{"sign=''"}));
     QSettings file(f.path, QSettings::IniFormat);
     EXPECT_EQ(file.value("CurrentVideoSign").toString(), QString(""));
