@@ -9,6 +9,7 @@
 #include "VideoDetailResponse.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QFile>
 #include <QFileInfo>
 #include <QHttpMultiPart>
@@ -446,6 +447,16 @@ void WebModel::startRefreshes() {
     m_midnightTimer->setTimerType(Qt::PreciseTimer);
     connect(m_midnightTimer, &QTimer::timeout, this, &WebModel::checkMidnightTimer);
     armMidnightTimer();
+    // A wake looks at the clock at once; without a system bus the periodic recheck covers it.
+    QDBusConnection::systemBus().connect(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"), this,
+        SLOT(prepareForSleep(bool)));
+}
+
+void WebModel::prepareForSleep(bool starting) {
+    if (!starting)
+        checkMidnightTimer();
 }
 
 QDateTime WebModel::firstMidnightFireDate(const QDateTime& now, quint32 r) {

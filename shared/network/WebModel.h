@@ -181,6 +181,10 @@ protected:
     std::optional<QString> open(const Reply& reply) const;
     QString fullVersion() const;
 
+private slots:
+    // logind's PrepareForSleep: false when the machine has woken up.
+    void prepareForSleep(bool starting);
+
 private:
     QNetworkAccessManager* sessionManager();
     QNetworkRequest makeRequest(const QUrl& url) const;
