@@ -215,6 +215,8 @@ void ProtocolTestServer::resetSwitches() {
 
 QJsonObject ProtocolTestServer::videoRecord(const QString& sign, const QString& title, const QString& url,
                                             qint64 size) {
+    // Addresses on loopback where nothing answers; addSampleVideo gives ones that are served.
+    const QString placeholder = QStringLiteral("http://127.0.0.1:9");
     return QJsonObject{
         {"id", 1000 + qint64(qHash(sign) % 9000)},
         {"sign", sign},
