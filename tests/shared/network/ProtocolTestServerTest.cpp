@@ -4,9 +4,11 @@
 #include "TestHome.h"
 
 #include <QHttpMultiPart>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QProcess>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -205,4 +207,32 @@ TEST_F(ProtocolTestServerTest, ReadsMultipartUploads) {
     EXPECT_EQ(received.parts[1].fileName, "1700000000.txt");
     EXPECT_EQ(received.parts[1].contentType, "text/plain");
     EXPECT_EQ(received.parts[1].data, "crash\r\nlog");
+}
+
+TEST(ProtocolTestServerProgram, ListensAndAnswersForScripts) {
+    QProcess program;
+    program.start(TestHome::toolPath("zerafin_test_server"), {"--quiet", "--sample-videos", "1"});
+    ASSERT_TRUE(program.waitForStarted());
+    ASSERT_TRUE(TestHome::waitUntil([&] { return program.canReadLine(); }));
+    const QString line = QString::fromUtf8(program.readLine()).trimmed();
+    ASSERT_TRUE(line.startsWith("listening http://127.0.0.1:")) << line.toStdString();
+    QUrl url(line.section(' ', 1));
+    url.setPath("/src.html");
+
+    QNetworkAccessManager manager;
+    const auto result =
+        post(manager, url, "502", R"({"ui":"U","cate":0,"page":1,"keywords":"","sort":1,"author":""})");
+    ASSERT_TRUE(finished(result));
+    const auto opened = Envelope().open(result->body);
+    ASSERT_TRUE(opened);
+    const QJsonArray videos =
+        QJsonDocument::fromJson(opened->toUtf8()).object().value("data").toObject().value("vlist").toArray();
+    ASSERT_EQ(videos.size(), 1);
+    const auto file = get(manager, QUrl(videos[0].toObject().value("url").toString()), "bytes=0-99");
+    ASSERT_TRUE(finished(file));
+    EXPECT_EQ(file->status, 206);
+    EXPECT_EQ(file->body.size(), 100);
+
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished());
 }
