@@ -1,14 +1,17 @@
 #include "ProtocolTestServer.h"
 #include "AesCipher.h"
 #include "Envelope.h"
+#include "ProtocolTestServerThread.h"
 #include "TestHome.h"
 
+#include <QEventLoop>
 #include <QHttpMultiPart>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -26,7 +29,7 @@ std::shared_ptr<Result> collect(QNetworkReply* reply) {
     QObject::connect(reply, &QNetworkReply::finished, reply, [reply, result] {
         result->status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         result->error = reply->error();
-        result->body = reply->readAll();
+        result->body = reply->isOpen() ? reply->readAll() : QByteArray();
         result->headers = reply->rawHeaderPairs();
         result->done = true;
         reply->deleteLater();
@@ -235,4 +238,37 @@ TEST(ProtocolTestServerProgram, ListensAndAnswersForScripts) {
 
     program.terminate();
     EXPECT_TRUE(program.waitForFinished());
+}
+
+TEST(ProtocolTestServerThread, AnswersWhileTheMainThreadIsBlocked) {
+    ProtocolTestServerThread threaded;
+    ASSERT_TRUE(threaded.isListening());
+    threaded.run([](ProtocolTestServer& server) { server.serveFile("a.bin", QByteArray(5000, 'x')); });
+
+    // The main thread waits without running its event loop; the client works on another thread.
+    QByteArray body;
+    QThread client;
+    client.start();
+    QObject carrier;
+    carrier.moveToThread(&client);
+    QMetaObject::invokeMethod(
+        &carrier,
+        [&] {
+            QNetworkAccessManager manager;
+            QEventLoop loop;
+            QNetworkReply* reply =
+                manager.get(QNetworkRequest(QUrl(threaded.baseUrl().toString() + "/files/a.bin")));
+            QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+            loop.exec();
+            body = reply->readAll();
+            delete reply;
+            carrier.moveToThread(nullptr);
+        },
+        Qt::BlockingQueuedConnection);
+    client.quit();
+    client.wait();
+    EXPECT_EQ(body.size(), 5000);
+    int count = 0;
+    threaded.run([&](ProtocolTestServer& server) { count = server.requestCount(); });
+    EXPECT_EQ(count, 1);
 }
