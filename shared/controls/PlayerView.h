@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <optional>
 
+class PlayerSurface;
+
 // Shows the picture of a shared player. The view has a picture frame (in its parent's
 // coordinates) that may be larger than the parent; the widget covers only the visible part of that
 // frame and shows its share of the picture, filled and cropped, never letter-boxed, so several
