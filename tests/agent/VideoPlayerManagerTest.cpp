@@ -285,6 +285,14 @@ TEST_F(VideoPlayerManagerTest, CoveredIconsAreReappliedOnAWorkspaceChange) {
     EXPECT_EQ(window->lastOrder(), DesktopWindow::Order::back);
 }
 
+TEST_F(VideoPlayerManagerTest, AClickOnADesktopWindowIsReported) {
+    make();
+    manager->setUpWindows();
+    testing::internal::CaptureStdout();
+    emit manager->windowList().at(0)->clicked();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "tapVideoPlayerViewAction\n");
+}
+
 TEST_F(VideoPlayerManagerTest, ClosedPlayerKeepsItsWindowsOffScreen) {
     addVideo("one");
     screens.setScreens({QRect(0, 0, 1920, 1080)});
