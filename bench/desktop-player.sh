@@ -123,7 +123,7 @@ run_agent() { # display arrangement
     kill "$bus_pid" 2>/dev/null
 }
 
-calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
+calc() { awk "BEGIN { printf \"%.6f\", ($1) }"; }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print 0; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
