@@ -1,10 +1,13 @@
 // Checks against a real X server; skipped on other platforms (CI runs offscreen). Run by hand with
 //   QT_QPA_PLATFORM=xcb DISPLAY=:99 build/tests/test_platform_DesktopX11Test
 #include "DesktopWindow.h"
+#include "MpvPlayer.h"
 #include "TestHome.h"
 #include "WorkspaceMonitor.h"
 
 #include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
@@ -66,6 +69,28 @@ TEST(DesktopX11, ActiveWorkspaceChangeIsReported) {
                         XCB_ATOM_CARDINAL, 32, 1, &desktop);
     xcb_flush(connection());
     EXPECT_TRUE(TestHome::waitUntil([&] { return changes == 1; }));
+}
+
+TEST(DesktopX11, PlayerRendersFramesOfTheVideosShape) {
+    if (!connection())
+        GTEST_SKIP() << "no X11 display";
+    TestHome home;
+    const QString clip = home.file("clip.mp4");
+    QProcess ffmpeg;
+    ffmpeg.start(
+        QStandardPaths::findExecutable("ffmpeg"),
+        {"-loglevel", "error", "-f", "lavfi", "-i", "testsrc2=size=320x240:rate=30", "-t", "2", clip});
+    if (!ffmpeg.waitForFinished(30000) || ffmpeg.exitCode() != 0)
+        GTEST_SKIP() << "ffmpeg cannot make a clip here";
+    MpvPlayer player;
+    ASSERT_TRUE(player.canRender());
+    int frames = 0;
+    QObject::connect(&player, &Player::frameReady, [&frames] { ++frames; });
+    player.replaceCurrentItem(clip);
+    player.play();
+    ASSERT_TRUE(TestHome::waitUntil([&] { return frames >= 10; }));
+    EXPECT_TRUE(player.currentFrame().isValid());
+    EXPECT_EQ(player.currentFrame().videoSize, QSize(320, 240));
 }
 
 } // namespace
