@@ -127,8 +127,9 @@ private:
     std::vector<Disposable> m_observerDisposables;
     std::vector<Disposable> m_notificationDisposables;
 
-    bool m_makingPlayer = false;
+    // Failures count only for the item being observed (not for one that is being replaced).
     bool m_observingStatus = false;
+    // Items that failed one after the other since the last one that started.
     std::size_t m_failureStreak = 0;
     bool m_stoppedAfterFailures = false;
 };
