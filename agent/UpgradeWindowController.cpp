@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -43,10 +42,14 @@ void UpgradeWindowController::loadWindow() {
     // The backdrop shows through the text area.
     notes->viewport()->setAutoFillBackground(false);
     notes->setStyleSheet(QStringLiteral("background: transparent; color: white;"));
-    auto* button = new QPushButton(localized("Upgrade", "upgrade button"), m_window.get());
+    auto* button = new ButtonWithHoverBackGround(m_window.get());
+    button->setText(localized("Upgrade", "upgrade button"));
     button->setObjectName(QStringLiteral("upgradeButton"));
-    button->setCursor(Qt::PointingHandCursor);
-    button->setMinimumWidth(140);
+    button->setNormalColor(QColor(0x2f, 0x8f, 0x9d));
+    button->setHoverColor(QColor(0x3c, 0xa9, 0xb8));
+    button->setPressedColor(QColor(0x25, 0x72, 0x7d));
+    button->setTitleColor(Qt::white);
+    button->setMinimumSize(140, 32);
     connect(button, &QPushButton::clicked, m_window.get(), &UpgradeWindow::openUpdate);
 
     auto* layout = new QVBoxLayout(m_window.get());

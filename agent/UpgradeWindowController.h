@@ -1,10 +1,10 @@
 #pragma once
 
+#include "ButtonWithHoverBackGround.h"
 #include "UpgradeInfo.h"
 
 #include <QObject>
 #include <QPointer>
-#include <QPushButton>
 #include <QTextEdit>
 #include <memory>
 #include <optional>
@@ -24,7 +24,7 @@ public:
 
     const std::optional<UpgradeInfo>& upgradeInfo() const { return m_upgradeInfo; }
     void setUpgradeInfo(const std::optional<UpgradeInfo>& info) { m_upgradeInfo = info; }
-    QPushButton* upgradeButton() const { return m_upgradeButton; }
+    ButtonWithHoverBackGround* upgradeButton() const { return m_upgradeButton; }
     QTextEdit* infoLabel() const { return m_infoLabel; }
 
     bool isWindowLoaded() const { return m_window != nullptr; }
@@ -38,7 +38,7 @@ private:
     void windowDidLoad();
 
     std::optional<UpgradeInfo> m_upgradeInfo;
-    QPointer<QPushButton> m_upgradeButton;
+    QPointer<ButtonWithHoverBackGround> m_upgradeButton;
     QPointer<QTextEdit> m_infoLabel;
     std::unique_ptr<UpgradeWindow> m_window;
 };

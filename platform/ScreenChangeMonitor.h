@@ -1,22 +1,22 @@
 #pragma once
 
 #include "NotificationCenter.h"
+#include "ScreenList.h"
 
 #include <QObject>
 #include <QTimer>
 #include <chrono>
 
-class QScreen;
-
 // Announces "the screens changed" once for a burst of changes: a monitor plugged in or out, a
 // resolution or arrangement change (each of which the windowing system reports as several screen
-// events in a row). Posts `notificationName` on the given notification centre after the burst.
+// events in a row). Posts `notificationName` on the given notification centre after the burst of
+// the screen list's change signals.
 class ScreenChangeMonitor : public QObject {
     Q_OBJECT
 public:
     static constexpr const char* notificationName = "ApplicationDidChangeScreenParameters";
 
-    explicit ScreenChangeMonitor(NotificationCenter& center,
+    ScreenChangeMonitor(ScreenList& screens, NotificationCenter& center,
                                  std::chrono::milliseconds settle = std::chrono::milliseconds(250),
                                  QObject* parent = nullptr);
 
@@ -24,7 +24,6 @@ public:
     void screenEvent();
 
 private:
-    void watch(QScreen* screen);
     NotificationCenter& m_center;
     QTimer m_settle;
 };

@@ -9,7 +9,7 @@
 #include <memory>
 #include <optional>
 
-class Player;
+#include "Player.h"
 
 // Shows the picture of a shared player. The view has a picture frame (in its parent's
 // coordinates) that may be larger than the parent; the widget itself covers only the visible part

@@ -78,9 +78,10 @@ TEST(ScreenChangeMonitor, ABurstOfScreenEventsPostsOneNotification) {
     int posts = 0;
     Disposable token =
         center.addObserver(ScreenChangeMonitor::notificationName, [&](const Notification&) { ++posts; });
-    ScreenChangeMonitor monitor(center, std::chrono::milliseconds(30));
+    ScreenList screens;
+    ScreenChangeMonitor monitor(screens, center, std::chrono::milliseconds(30));
     for (int i = 0; i < 5; ++i)
-        monitor.screenEvent();
+        emit screens.screensChanged();
     EXPECT_TRUE(TestHome::waitUntil([&] { return posts == 1; }));
     TestHome::spin(std::chrono::milliseconds(100));
     EXPECT_EQ(posts, 1);
