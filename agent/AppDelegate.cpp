@@ -9,6 +9,7 @@
 #include "StatusBarManager.h"
 #include "VersionComparison.h"
 #include "VideoPlayerManager.h"
+#include "WebModel.h"
 
 #include <QCoreApplication>
 
@@ -26,9 +27,9 @@ QString localized(const char* key, const char* comment) {
 AppDelegate::AppDelegate(std::function<VideoPlayerManager&()> playerManager,
                          std::function<StatusBarManager&()> statusBar, Preferences& preferences,
                          DistributedNotificationCenter& distributedCenter, NotificationCenter& center,
-                         UpdateCheck checkUpdate, QObject* parent)
+                         std::function<WebModel&()> webModel, QObject* parent)
     : QObject(parent), m_playerManager(std::move(playerManager)), m_statusBar(std::move(statusBar)),
-      m_preferences(preferences), m_distributedCenter(distributedCenter), m_checkUpdate(std::move(checkUpdate)),
+      m_preferences(preferences), m_distributedCenter(distributedCenter), m_webModel(std::move(webModel)),
       m_fullVersion(AppInfo::fullVersion()), m_displayVersion(AppInfo::displayVersion()) {
     // The delegate hears of screen changes before the menu does (the menu registers when it is
     // first built), so the windows follow the screens before the screen numbers are refilled.
@@ -72,13 +73,15 @@ void AppDelegate::startUp() {
     auto* sleep = SleepMonitor::onSystemBus(this);
     connect(sleep, &SleepMonitor::didWake, this, &AppDelegate::didWakeNotification);
 
-    if (m_checkUpdate) {
-        QPointer<AppDelegate> self(this);
-        m_checkUpdate([self](std::optional<UpgradeInfo> info) {
-            if (self)
-                self->dispatchUpdateResult(std::move(info), false);
-        });
-    }
+    // Making the client schedules its guide refresh and midnight heartbeat; after a sleep the
+    // heartbeat's due time is checked against the wall clock again.
+    WebModel& webModel = m_webModel();
+    connect(sleep, &SleepMonitor::didWake, &webModel, &WebModel::checkMidnightTimer);
+    QPointer<AppDelegate> self(this);
+    webModel.checkUpdate([self](std::optional<UpgradeInfo> info) {
+        if (self)
+            self->dispatchUpdateResult(std::move(info), false);
+    });
 }
 
 void AppDelegate::applicationWillTerminate() {

@@ -17,6 +17,7 @@ class NotificationCenter;
 class Preferences;
 class StatusBarManager;
 class VideoPlayerManager;
+class WebModel;
 
 // The agent as an application: starts its parts in order once the event loop is about to run,
 // follows screen changes, occlusion and waking from sleep, announces its own end to the main
@@ -26,13 +27,10 @@ class AppDelegate : public QObject {
 public:
     static constexpr const char* terminateNotificationName = "com.tovan.corvex.mac.ter";
 
-    // Asks the server whether a newer version exists and hands the answer to the completion.
-    using UpdateCheck = std::function<void(std::function<void(std::optional<UpgradeInfo>)>)>;
-
     // The parts are made on first use by `startUp` through the given accessors.
     AppDelegate(std::function<VideoPlayerManager&()> playerManager, std::function<StatusBarManager&()> statusBar,
                 Preferences& preferences, DistributedNotificationCenter& distributedCenter,
-                NotificationCenter& center, UpdateCheck checkUpdate, QObject* parent = nullptr);
+                NotificationCenter& center, std::function<WebModel&()> webModel, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     // The application's delegate, the object the menu hands manual update checks to.
@@ -62,7 +60,7 @@ private:
     std::function<StatusBarManager&()> m_statusBar;
     Preferences& m_preferences;
     DistributedNotificationCenter& m_distributedCenter;
-    UpdateCheck m_checkUpdate;
+    std::function<WebModel&()> m_webModel;
     QString m_fullVersion;
     QString m_displayVersion;
 

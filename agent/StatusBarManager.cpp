@@ -9,6 +9,7 @@
 #include "ScreenChangeMonitor.h"
 #include "ScreenList.h"
 #include "VideoPlayerManager.h"
+#include "WebModel.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -26,9 +27,10 @@ QKeySequence keyEquivalent(const QString& key) {
 } // namespace
 
 StatusBarManager::StatusBarManager(VideoPlayerManager& playerManager, Preferences& preferences, ScreenList& screens,
-                                   NotificationCenter& center, UpdateCheck checkUpdate, QObject* parent)
+                                   NotificationCenter& center, std::function<WebModel&()> webModel,
+                                   QObject* parent)
     : QObject(parent), m_playerManager(playerManager), m_preferences(preferences), m_screens(screens),
-      m_center(center), m_checkUpdate(std::move(checkUpdate)),
+      m_center(center), m_webModel(std::move(webModel)),
       m_openVideoTitle(localized("Open Video Wallpaper", "start/stop Video Desktop")),
       m_closeVideoTitle(localized("Close Video Wallpaper", "start/stop Video Desktop")),
       m_playTitle(localized("Play", "play/pause")), m_pauseTitle(localized("Pause", "pause play")) {}
@@ -44,7 +46,7 @@ StatusBarManager::~StatusBarManager() {
 StatusBarManager& StatusBarManager::shared() {
     static StatusBarManager* instance = new StatusBarManager(
         VideoPlayerManager::shared(), Preferences::shared(), ScreenList::shared(), NotificationCenter::defaultCenter(),
-        [](std::function<void(std::optional<UpgradeInfo>)> completion) { completion(std::nullopt); });
+        []() -> WebModel& { return WebModel::shared(); });
     return *instance;
 }
 
@@ -283,9 +285,9 @@ void StatusBarManager::showMainWindowMenuItemAction() {
 
 void StatusBarManager::checkUpdates() {
     QPointer<AppDelegate> delegate = AppDelegate::applicationDelegate();
-    if (!delegate || !m_checkUpdate)
+    if (!delegate)
         return;
-    m_checkUpdate([delegate](std::optional<UpgradeInfo> info) {
+    m_webModel().checkUpdate([delegate](std::optional<UpgradeInfo> info) {
         if (delegate)
             delegate->dispatchUpdateResult(std::move(info), true);
     });

@@ -18,6 +18,7 @@ class NotificationCenter;
 class Preferences;
 class ScreenList;
 class VideoPlayerManager;
+class WebModel;
 
 // The agent's icon in the system tray and the menu behind it: open the main application, check
 // for updates, open or close the wallpaper, play or pause, hide the desktop icons, mute, choose the
@@ -30,11 +31,8 @@ class VideoPlayerManager;
 class StatusBarManager : public QObject {
     Q_OBJECT
 public:
-    // Asks the server whether a newer version exists and hands the answer to the completion.
-    using UpdateCheck = std::function<void(std::function<void(std::optional<UpgradeInfo>)>)>;
-
     StatusBarManager(VideoPlayerManager& playerManager, Preferences& preferences, ScreenList& screens,
-                     NotificationCenter& center, UpdateCheck checkUpdate, QObject* parent = nullptr);
+                     NotificationCenter& center, std::function<WebModel&()> webModel, QObject* parent = nullptr);
     ~StatusBarManager() override;
     static StatusBarManager& shared();
 
@@ -86,7 +84,7 @@ private:
     Preferences& m_preferences;
     ScreenList& m_screens;
     NotificationCenter& m_center;
-    UpdateCheck m_checkUpdate;
+    std::function<WebModel&()> m_webModel;
 
     bool m_desktopIconIsHiden = false;
     std::vector<Disposable> m_observersDispose;
