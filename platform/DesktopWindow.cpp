@@ -65,6 +65,9 @@ void DesktopWindow::applyX11Properties() {
     // Create the native window (not mapped yet) so its properties are in place before the window
     // manager first sees it.
     const auto window = xcb_window_t(winId());
+    const xcb_atom_t desktopType = atom(connection, "_NET_WM_WINDOW_TYPE_DESKTOP");
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atom(connection, "_NET_WM_WINDOW_TYPE"),
+                        XCB_ATOM_ATOM, 32, 1, &desktopType);
     std::vector<xcb_atom_t> states;
     for (const char* name : kStates)
         states.push_back(atom(connection, name));

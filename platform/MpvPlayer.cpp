@@ -24,6 +24,8 @@ void* procAddress(void* context, const char* name) {
 const char* const kOptions[][2] = {
     {"vo", "libmpv"},
     {"hwdec", "auto-safe"},
+    // A wallpaper needs no more decoding threads than this; each one holds frames of its own.
+    {"vd-lavc-threads", "2"},
     {"keep-open", "yes"},
     {"keep-open-pause", "no"},
     {"idle", "yes"},

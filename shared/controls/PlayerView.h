@@ -1,21 +1,19 @@
 #pragma once
 
-#include "Disposable.h"
-
-#include <QOpenGLFunctions>
-#include <QOpenGLShaderProgram>
-#include <QOpenGLWidget>
-#include <QPointer>
-#include <memory>
-#include <optional>
-
 #include "Player.h"
 
+#include <QPointer>
+#include <QWidget>
+#include <optional>
+
+class PlayerSurface;
+
 // Shows the picture of a shared player. The view has a picture frame (in its parent's
-// coordinates) that may be larger than the parent; the widget itself covers only the visible part
-// of that frame and draws its share of the picture, filled and cropped, never letter-boxed, so
-// several views on several windows can show one picture spanning them all.
-class PlayerView : public QOpenGLWidget, protected QOpenGLFunctions {
+// coordinates) that may be larger than the parent; the widget covers only the visible part of that
+// frame and shows its share of the picture, filled and cropped, never letter-boxed, so several
+// views on several windows can show one picture spanning them all. The drawing is done by a native
+// OpenGL child window, which puts each frame straight on the screen.
+class PlayerView : public QWidget {
     Q_OBJECT
 public:
     // Made in code with its frame (parent coordinates).
@@ -30,24 +28,26 @@ public:
     Player* player() const { return m_player; }
     void setPlayer(Player* player);
 
-    // The rectangle, in this widget's coordinates, that the video fills (centred, cropped).
+    // The part of the picture frame this widget covers, in its own coordinates.
+    QRect pictureRectInView() const { return m_frame.translated(-geometry().topLeft()); }
+    // The rectangle that a video of the given size fills inside `target` (centred, cropped).
     static QRectF aspectFillRect(const QSizeF& video, const QRectF& target);
 
 protected:
-    void initializeGL() override;
-    void paintGL() override;
-    void resizeGL(int w, int h) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
+    void setUp();
     void placeInParent();
-    void reportSize();
+    void pictureChanged();
+    void forward(QMouseEvent* event);
 
     std::optional<QRect> m_explicitFrame;
     QRect m_frame;
     QPointer<Player> m_player;
-    std::optional<Disposable> m_frameObservation;
-    std::unique_ptr<QOpenGLShaderProgram> m_program;
+    PlayerSurface* m_surface = nullptr;
+    QWidget* m_container = nullptr;
 };
