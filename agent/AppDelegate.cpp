@@ -33,10 +33,9 @@ AppDelegate::AppDelegate(std::function<VideoPlayerManager&()> playerManager,
       m_fullVersion(AppInfo::fullVersion()), m_displayVersion(AppInfo::displayVersion()) {
     // The delegate hears of screen changes before the menu does (the menu registers when it is
     // first built), so the windows follow the screens before the screen numbers are refilled.
-    m_screenParametersObservation = center.addObserver(QString::fromLatin1(ScreenChangeMonitor::notificationName),
-                                                       [this](const Notification&) {
-                                                           applicationDidChangeScreenParameters();
-                                                       });
+    m_screenParametersObservation =
+        center.addObserver(QString::fromLatin1(ScreenChangeMonitor::notificationName),
+                           [this](const Notification&) { applicationDidChangeScreenParameters(); });
     if (auto* app = QCoreApplication::instance())
         connect(app, &QCoreApplication::aboutToQuit, this, &AppDelegate::applicationWillTerminate);
     // The session bus delivers the main application's notifications at any time; there is no
@@ -116,7 +115,8 @@ void AppDelegate::didWakeNotification() {
 
 void AppDelegate::dispatchUpdateResult(std::optional<UpgradeInfo> info, bool manual) {
     QMetaObject::invokeMethod(
-        this, [this, info = std::move(info), manual] { showUpdateResult(info, manual); }, Qt::QueuedConnection);
+        this, [this, info = std::move(info), manual] { showUpdateResult(info, manual); },
+        Qt::QueuedConnection);
 }
 
 void AppDelegate::showUpdateResult(const std::optional<UpgradeInfo>& info, bool manual) {
@@ -132,8 +132,8 @@ void AppDelegate::showUpdateResult(const std::optional<UpgradeInfo>& info, bool 
     if (!manual)
         return;
     const QString title = localized("You're up to date", "You're up to date");
-    const QString message =
-        localized("%@ is currently the newest version", "newest version").replace(QLatin1String("%@"), m_displayVersion);
+    const QString message = localized("%@ is currently the newest version", "newest version")
+                                .replace(QLatin1String("%@"), m_displayVersion);
     CustomAlertWindowController& alert = upToDateWindowController();
     if (!alert.isWindowLoaded())
         alert.loadWindow();

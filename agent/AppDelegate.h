@@ -28,9 +28,10 @@ public:
     static constexpr const char* terminateNotificationName = "com.tovan.corvex.mac.ter";
 
     // The parts are made on first use by `startUp` through the given accessors.
-    AppDelegate(std::function<VideoPlayerManager&()> playerManager, std::function<StatusBarManager&()> statusBar,
-                Preferences& preferences, DistributedNotificationCenter& distributedCenter,
-                NotificationCenter& center, std::function<WebModel&()> webModel, QObject* parent = nullptr);
+    AppDelegate(std::function<VideoPlayerManager&()> playerManager,
+                std::function<StatusBarManager&()> statusBar, Preferences& preferences,
+                DistributedNotificationCenter& distributedCenter, NotificationCenter& center,
+                std::function<WebModel&()> webModel, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     // The application's delegate, the object the menu hands manual update checks to.

@@ -26,9 +26,9 @@ QKeySequence keyEquivalent(const QString& key) {
 }
 } // namespace
 
-StatusBarManager::StatusBarManager(VideoPlayerManager& playerManager, Preferences& preferences, ScreenList& screens,
-                                   NotificationCenter& center, std::function<WebModel&()> webModel,
-                                   QObject* parent)
+StatusBarManager::StatusBarManager(VideoPlayerManager& playerManager, Preferences& preferences,
+                                   ScreenList& screens, NotificationCenter& center,
+                                   std::function<WebModel&()> webModel, QObject* parent)
     : QObject(parent), m_playerManager(playerManager), m_preferences(preferences), m_screens(screens),
       m_center(center), m_webModel(std::move(webModel)),
       m_openVideoTitle(localized("Open Video Wallpaper", "start/stop Video Desktop")),
@@ -45,12 +45,13 @@ StatusBarManager::~StatusBarManager() {
 
 StatusBarManager& StatusBarManager::shared() {
     static StatusBarManager* instance = new StatusBarManager(
-        VideoPlayerManager::shared(), Preferences::shared(), ScreenList::shared(), NotificationCenter::defaultCenter(),
-        []() -> WebModel& { return WebModel::shared(); });
+        VideoPlayerManager::shared(), Preferences::shared(), ScreenList::shared(),
+        NotificationCenter::defaultCenter(), []() -> WebModel& { return WebModel::shared(); });
     return *instance;
 }
 
-QAction* StatusBarManager::makeItem(const QString& title, QObject* owner, std::function<void(QAction*)> action) {
+QAction* StatusBarManager::makeItem(const QString& title, QObject* owner,
+                                    std::function<void(QAction*)> action) {
     auto* item = new QAction(title, owner);
     if (action)
         connect(item, &QAction::triggered, this, [item, action = std::move(action)] {
@@ -66,10 +67,11 @@ QSystemTrayIcon& StatusBarManager::barItem() {
     if (!m_barItem) {
         m_barItem = std::make_unique<QSystemTrayIcon>();
         // A click on the icon opens the menu, as the context click does.
-        connect(m_barItem.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Trigger && m_menu)
-                m_menu->popup(QCursor::pos());
-        });
+        connect(m_barItem.get(), &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    if (reason == QSystemTrayIcon::Trigger && m_menu)
+                        m_menu->popup(QCursor::pos());
+                });
     }
     return *m_barItem;
 }
@@ -177,12 +179,13 @@ void StatusBarManager::screenDidChanged() {
 
 void StatusBarManager::buildMenu() {
     if (!m_screenParametersObservation)
-        m_screenParametersObservation = m_center.addObserver(QString::fromLatin1(ScreenChangeMonitor::notificationName),
-                                                             [this](const Notification&) { screenDidChanged(); });
+        m_screenParametersObservation =
+            m_center.addObserver(QString::fromLatin1(ScreenChangeMonitor::notificationName),
+                                 [this](const Notification&) { screenDidChanged(); });
 
-    m_observersDispose.push_back(observe(&m_preferences, &Preferences::isPlayingChanged, this, [this](bool playing) {
-        playPauseItem().setText(playing ? m_pauseTitle : m_playTitle);
-    }));
+    m_observersDispose.push_back(
+        observe(&m_preferences, &Preferences::isPlayingChanged, this,
+                [this](bool playing) { playPauseItem().setText(playing ? m_pauseTitle : m_playTitle); }));
 
     barItem().setIcon(AgentArtwork::statusBarIcon());
     barItem().setToolTip(QCoreApplication::applicationName());
@@ -192,7 +195,8 @@ void StatusBarManager::buildMenu() {
     menu->setSeparatorsCollapsible(false);
     QAction* mainWindow = makeItem(localized("Main Window", "use to show main window"), menu,
                                    [this](QAction*) { showMainWindowMenuItemAction(); });
-    QAction* quit = makeItem(localized("Quit", "quit application"), menu, [this](QAction*) { quitMenuItemAction(); });
+    QAction* quit =
+        makeItem(localized("Quit", "quit application"), menu, [this](QAction*) { quitMenuItemAction(); });
     quit->setShortcut(keyEquivalent(QStringLiteral("q")));
     auto* screenMenu = new QMenu(localized("Screen", "title"), menu);
     QAction* screenItem = screenMenu->menuAction();
@@ -250,21 +254,23 @@ void StatusBarManager::buildMenu() {
             dynamicItem().setChecked(arrange == 1);
             lonelyItem().setChecked(arrange == 2);
         }));
-    m_observersDispose.push_back(observe(&m_preferences, &Preferences::screenIndexChanged, this, [this](qint64 index) {
-        const QList<QAction*> items = lonelyMenu().actions();
-        for (qsizetype i = 0; i < items.size(); ++i)
-            items.at(i)->setChecked(i == index);
-    }));
-    m_observersDispose.push_back(observe(&m_preferences, &Preferences::isOpenPlayerChanged, this, [this](bool open) {
-        toggleVideoDestopItem().setText(open ? m_closeVideoTitle : m_openVideoTitle);
-        hideDesktopIconItem().setEnabled(open);
-        playPauseItem().setEnabled(open);
-        if (!open) {
-            m_desktopIconIsHiden = false;
-            m_playerManager.setHideDesktopIcon(false);
-            hideDesktopIconItem().setChecked(false);
-        }
-    }));
+    m_observersDispose.push_back(
+        observe(&m_preferences, &Preferences::screenIndexChanged, this, [this](qint64 index) {
+            const QList<QAction*> items = lonelyMenu().actions();
+            for (qsizetype i = 0; i < items.size(); ++i)
+                items.at(i)->setChecked(i == index);
+        }));
+    m_observersDispose.push_back(
+        observe(&m_preferences, &Preferences::isOpenPlayerChanged, this, [this](bool open) {
+            toggleVideoDestopItem().setText(open ? m_closeVideoTitle : m_openVideoTitle);
+            hideDesktopIconItem().setEnabled(open);
+            playPauseItem().setEnabled(open);
+            if (!open) {
+                m_desktopIconIsHiden = false;
+                m_playerManager.setHideDesktopIcon(false);
+                hideDesktopIconItem().setChecked(false);
+            }
+        }));
 }
 
 void StatusBarManager::resetMenu() {

@@ -32,7 +32,8 @@ class StatusBarManager : public QObject {
     Q_OBJECT
 public:
     StatusBarManager(VideoPlayerManager& playerManager, Preferences& preferences, ScreenList& screens,
-                     NotificationCenter& center, std::function<WebModel&()> webModel, QObject* parent = nullptr);
+                     NotificationCenter& center, std::function<WebModel&()> webModel,
+                     QObject* parent = nullptr);
     ~StatusBarManager() override;
     static StatusBarManager& shared();
 

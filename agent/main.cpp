@@ -33,8 +33,9 @@ int main(int argc, char* argv[]) {
     QuitSignalHandler::install([] { QCoreApplication::quit(); });
 
     AppDelegate delegate([]() -> VideoPlayerManager& { return VideoPlayerManager::shared(); },
-                         []() -> StatusBarManager& { return StatusBarManager::shared(); }, Preferences::shared(),
-                         DistributedNotificationCenter::shared(), NotificationCenter::defaultCenter(),
+                         []() -> StatusBarManager& { return StatusBarManager::shared(); },
+                         Preferences::shared(), DistributedNotificationCenter::shared(),
+                         NotificationCenter::defaultCenter(),
                          []() -> WebModel& { return WebModel::shared(); });
     AppDelegate::setApplicationDelegate(&delegate);
 

@@ -5,7 +5,8 @@ ScreenChangeMonitor::ScreenChangeMonitor(ScreenList& screens, NotificationCenter
     : QObject(parent), m_center(center) {
     m_settle.setSingleShot(true);
     m_settle.setInterval(settle);
-    connect(&m_settle, &QTimer::timeout, this, [this] { m_center.post(QString::fromLatin1(notificationName)); });
+    connect(&m_settle, &QTimer::timeout, this,
+            [this] { m_center.post(QString::fromLatin1(notificationName)); });
     connect(&screens, &ScreenList::screensChanged, this, &ScreenChangeMonitor::screenEvent);
 }
 

@@ -17,8 +17,8 @@ public:
     static constexpr const char* notificationName = "ApplicationDidChangeScreenParameters";
 
     ScreenChangeMonitor(ScreenList& screens, NotificationCenter& center,
-                                 std::chrono::milliseconds settle = std::chrono::milliseconds(250),
-                                 QObject* parent = nullptr);
+                        std::chrono::milliseconds settle = std::chrono::milliseconds(250),
+                        QObject* parent = nullptr);
 
     // Counts one screen event; the notification follows once events stop for the settle time.
     void screenEvent();

@@ -45,7 +45,8 @@ TEST_F(DelegateTest, AnOlderBuildIsNotOfferedAndAManualCheckSaysUpToDate) {
     EXPECT_EQ(rig.delegate->upgradeWC(), nullptr);
     ASSERT_TRUE(alertVisible(*rig.delegate));
     EXPECT_EQ(rig.delegate->upToDateWindowController().titleLabel()->text(), "You're up to date");
-    EXPECT_EQ(rig.delegate->upToDateWindowController().infoLabel()->text(), "1.2.0(15) is currently the newest version");
+    EXPECT_EQ(rig.delegate->upToDateWindowController().infoLabel()->text(),
+              "1.2.0(15) is currently the newest version");
 }
 
 TEST_F(DelegateTest, ANewerVersionOpensOnePanelAndTheLatestAnswerReplacesIt) {
@@ -81,8 +82,10 @@ TEST_F(DelegateTest, TheServersAnswerDecidesThroughTheMenuAndTheSilentCheck) {
     EXPECT_EQ(rig.delegate->upgradeWC(), nullptr);
     rig.delegate->upToDateWindowController().window()->close();
 
-    rig.server.setUpdateData(QJsonObject{{"url", "https://www.zerafin.example/get"}, {"ver", "1.2.0.16"},
-                                         {"md5", "x"}, {"exp", "<b>new</b>"}});
+    rig.server.setUpdateData(QJsonObject{{"url", "https://www.zerafin.example/get"},
+                                         {"ver", "1.2.0.16"},
+                                         {"md5", "x"},
+                                         {"exp", "<b>new</b>"}});
     rig.menu->checkUpdates();
     EXPECT_TRUE(TestHome::waitUntil([&] { return rig.delegate->upgradeWC() != nullptr; }));
     EXPECT_EQ(visibleUpgradePanels(), 1);
@@ -169,7 +172,8 @@ TEST(AppDelegate, QuittingPostsTheEndNotificationOnce) {
     rig.build();
     if (!rig.distributedCenter.isConnected())
         GTEST_SKIP() << "no session bus";
-    DistributedNotificationCenter listener(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "listener"));
+    DistributedNotificationCenter listener(
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, "listener"));
     int received = 0;
     Disposable token = listener.addObserver(AppDelegate::terminateNotificationName, [&] { ++received; });
     rig.delegate->applicationWillTerminate();

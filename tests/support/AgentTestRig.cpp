@@ -7,8 +7,8 @@
 AgentTestRig::AgentTestRig(std::vector<QRect> screenFrames)
     : suite(std::make_unique<UserDefaults>(home.file("Preferences/K4TQ7ZR2MB.zerafin.ini"))),
       standardDefaults(std::make_unique<UserDefaults>(home.file("com.tovan.zerafinHelper.ini"))),
-      database(std::make_unique<LocalVideoDBManager>(home.file("Corvex.db"))), screens(std::move(screenFrames)),
-      distributedCenter(QDBusConnection::sessionBus()) {
+      database(std::make_unique<LocalVideoDBManager>(home.file("Corvex.db"))),
+      screens(std::move(screenFrames)), distributedCenter(QDBusConnection::sessionBus()) {
     server.setUpdateData(QJsonObject{});
     server.start();
 }
@@ -36,17 +36,17 @@ void AgentTestRig::build() {
     options.notifications = &center;
     options.scheduleRefreshes = false;
     webModel = std::make_unique<WebModel>(options);
-    manager = std::make_unique<VideoPlayerManager>(*preferences, *database, screens, workspace, distributedCenter,
-                                                   [this]() -> std::unique_ptr<Player> {
+    manager = std::make_unique<VideoPlayerManager>(*preferences, *database, screens, workspace,
+                                                   distributedCenter, [this]() -> std::unique_ptr<Player> {
                                                        auto made = std::make_unique<AgentTestPlayer>();
                                                        player = made.get();
                                                        return made;
                                                    });
     menu = std::make_unique<StatusBarManager>(*manager, *preferences, screens, center,
                                               [this]() -> WebModel& { return *webModel; });
-    delegate = std::make_unique<AppDelegate>([this]() -> VideoPlayerManager& { return *manager; },
-                                             [this]() -> StatusBarManager& { return *menu; }, *preferences,
-                                             distributedCenter, center, [this]() -> WebModel& { return *webModel; });
+    delegate = std::make_unique<AppDelegate>(
+        [this]() -> VideoPlayerManager& { return *manager; }, [this]() -> StatusBarManager& { return *menu; },
+        *preferences, distributedCenter, center, [this]() -> WebModel& { return *webModel; });
     AppDelegate::setApplicationDelegate(delegate.get());
 }
 
