@@ -66,8 +66,16 @@ QImage AgentArtwork::image(const QString& name, QSize size) {
 
 QIcon AgentArtwork::statusBarIcon() {
     QIcon icon;
-    for (int side : {16, 22, 32, 44, 64})
-        icon.addPixmap(QPixmap::fromImage(image(QStringLiteral("corvex_statusBar"), QSize(side, side))));
+    for (int side : {16, 22, 32, 44, 64}) {
+        QImage shape = image(QStringLiteral("corvex_statusBar"), QSize(side, side));
+        // Trays that tint mask icons use only the shape; the others show this neutral grey, which
+        // reads on dark and on light panels alike.
+        QPainter tint(&shape);
+        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        tint.fillRect(shape.rect(), QColor(0xa0, 0xa0, 0xa0));
+        tint.end();
+        icon.addPixmap(QPixmap::fromImage(shape));
+    }
     icon.setIsMask(true);
     return icon;
 }
