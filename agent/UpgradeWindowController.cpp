@@ -42,6 +42,9 @@ void UpgradeWindowController::loadWindow() {
     // The backdrop shows through the text area.
     notes->viewport()->setAutoFillBackground(false);
     notes->setStyleSheet(QStringLiteral("background: transparent; color: white;"));
+    QPalette light = notes->palette();
+    light.setColor(QPalette::Link, QColor(0x9f, 0xd8, 0xff));
+    notes->setPalette(light);
     auto* button = new ButtonWithHoverBackGround(m_window.get());
     button->setText(localized("Upgrade", "upgrade button"));
     button->setObjectName(QStringLiteral("upgradeButton"));
