@@ -96,14 +96,17 @@ double MpvPlayer::mpvVolumeForGain(float gain) {
 }
 
 void MpvPlayer::setUpRendering() {
+    // Without a renderer, frames are still decoded and timed (items end as they should), just not
+    // shown.
+    auto withoutPicture = [this] { mpv_set_property_string(m_mpv, "vo", "null"); };
     if (!QGuiApplication::instance())
-        return;
+        return withoutPicture();
     m_context = std::make_unique<QOpenGLContext>();
     m_context->setShareContext(QOpenGLContext::globalShareContext());
     if (!m_context->create()) {
         Console::line("no OpenGL context for video; playing without picture");
         m_context.reset();
-        return;
+        return withoutPicture();
     }
     m_surface = std::make_unique<QOffscreenSurface>();
     m_surface->setFormat(m_context->format());
@@ -112,7 +115,7 @@ void MpvPlayer::setUpRendering() {
         Console::line("no OpenGL surface for video; playing without picture");
         m_surface.reset();
         m_context.reset();
-        return;
+        return withoutPicture();
     }
     mpv_opengl_init_params glInit{procAddress, m_context.get()};
     const char* api = MPV_RENDER_API_TYPE_OPENGL;
@@ -125,6 +128,7 @@ void MpvPlayer::setUpRendering() {
     if (mpv_render_context_create(&m_render, m_mpv, params.data()) < 0) {
         Console::line("video renderer could not be created; playing without picture");
         m_render = nullptr;
+        withoutPicture();
     } else {
         mpv_render_context_set_update_callback(
             m_render,

@@ -50,6 +50,15 @@ bool PlayerSurface::openGLAvailable() {
     return available;
 }
 
+QRectF PlayerSurface::aspectFillRect(const QSizeF& video, const QRectF& target) {
+    if (video.isEmpty() || target.isEmpty())
+        return target;
+    const qreal scale = std::max(target.width() / video.width(), target.height() / video.height());
+    const QSizeF size = video * scale;
+    return QRectF(target.center().x() - size.width() / 2, target.center().y() - size.height() / 2, size.width(),
+                  size.height());
+}
+
 void PlayerSurface::setPlayer(Player* player) {
     m_frameObservation.reset();
     m_player = player;
@@ -87,11 +96,7 @@ void PlayerSurface::paintGL() {
 
     // Fill the picture rectangle with the video, centred; what overflows is cut off.
     const QRectF target = m_pictureRect.isEmpty() ? QRectF(QPointF(0, 0), QSizeF(size())) : m_pictureRect;
-    const QSizeF video(frame.videoSize);
-    const qreal scale = std::max(target.width() / video.width(), target.height() / video.height());
-    const QSizeF filled = video * scale;
-    const QRectF picture(target.center().x() - filled.width() / 2, target.center().y() - filled.height() / 2,
-                         filled.width(), filled.height());
+    const QRectF picture = aspectFillRect(QSizeF(frame.videoSize), target);
     const qreal w = width(), h = height();
     auto ndcX = [w](qreal x) { return GLfloat(x / w * 2.0 - 1.0); };
     auto ndcY = [h](qreal y) { return GLfloat(1.0 - y / h * 2.0); };

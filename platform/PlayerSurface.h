@@ -23,6 +23,9 @@ public:
     // Whether this process can draw with OpenGL at all (checked once).
     static bool openGLAvailable();
 
+    // The rectangle that a video of the given size fills inside `target` (centred, cropped).
+    static QRectF aspectFillRect(const QSizeF& video, const QRectF& target);
+
     void setPlayer(Player* player);
     void setPictureRect(const QRectF& rect);
 

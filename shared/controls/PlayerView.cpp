@@ -80,15 +80,6 @@ void PlayerView::pictureChanged() {
         m_surface->setPictureRect(QRectF(pictureRectInView()));
 }
 
-QRectF PlayerView::aspectFillRect(const QSizeF& video, const QRectF& target) {
-    if (video.isEmpty() || target.isEmpty())
-        return target;
-    const qreal scale = std::max(target.width() / video.width(), target.height() / video.height());
-    const QSizeF size = video * scale;
-    return QRectF(target.center().x() - size.width() / 2, target.center().y() - size.height() / 2,
-                  size.width(), size.height());
-}
-
 void PlayerView::resizeEvent(QResizeEvent* event) {
     if (!m_explicitFrame)
         m_frame = geometry();

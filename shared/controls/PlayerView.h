@@ -30,8 +30,6 @@ public:
 
     // The part of the picture frame this widget covers, in its own coordinates.
     QRect pictureRectInView() const { return m_frame.translated(-geometry().topLeft()); }
-    // The rectangle that a video of the given size fills inside `target` (centred, cropped).
-    static QRectF aspectFillRect(const QSizeF& video, const QRectF& target);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
