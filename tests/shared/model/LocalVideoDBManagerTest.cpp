@@ -153,6 +153,23 @@ TEST(LocalVideoDBManager, OneManagerIsSafeToShareBetweenThreads) {
     EXPECT_EQ(db.selectAll().size(), 50u);
 }
 
+TEST(LocalVideoDBManager, TwoConnectionsInsertingTheSameSignsMakeOneRowEach) {
+    TestHome home;
+    const QString path = home.file("Corvex.db");
+    LocalVideoDBManager first(path);
+    printed([&] {
+        LocalVideoDBManager second(path);
+        std::thread thread([&] {
+            for (int n = 0; n < 100; ++n)
+                second.insert(VideoDetailSamples::video(n));
+        });
+        for (int n = 0; n < 100; ++n)
+            first.insert(VideoDetailSamples::video(n));
+        thread.join();
+    });
+    EXPECT_EQ(first.selectAll().size(), 100u);
+}
+
 TEST(LocalVideoDBManager, TwoProgramsWritingAtOnceLoseNothing) {
     TestHome home;
     const QString path = home.file("Corvex.db");
