@@ -121,7 +121,7 @@ TEST(AppDelegate, OcclusionReloadsOnlyWhilePlaying) {
     rig.build();
     rig.delegate->startUp();
     ASSERT_TRUE(rig.player);
-    const qsizetype loads = rig.player->loads.size();
+    const std::size_t loads = rig.player->loads.size();
     rig.delegate->applicationDidChangeOcclusionState();
     EXPECT_EQ(rig.player->loads.size(), loads + 1);
     EXPECT_TRUE(rig.player->isPlaying());
@@ -140,7 +140,7 @@ TEST(AppDelegate, WakingWhilePlayingResumesWithoutReloading) {
     rig.delegate->startUp();
     ASSERT_TRUE(rig.player);
     rig.player->pause(); // the machine slept with the video running
-    const qsizetype loads = rig.player->loads.size();
+    const std::size_t loads = rig.player->loads.size();
     rig.delegate->didWakeNotification();
     EXPECT_TRUE(rig.player->isPlaying());
     EXPECT_EQ(rig.player->loads.size(), loads);

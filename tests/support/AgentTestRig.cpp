@@ -38,7 +38,7 @@ void AgentTestRig::build() {
     webModel = std::make_unique<WebModel>(options);
     manager = std::make_unique<VideoPlayerManager>(*preferences, *database, screens, workspace,
                                                    distributedCenter, [this]() -> std::unique_ptr<Player> {
-                                                       auto made = std::make_unique<AgentTestPlayer>();
+                                                       auto made = std::make_unique<FakePlayer>();
                                                        player = made.get();
                                                        return made;
                                                    });

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AgentTestPlayer.h"
-#include "AgentTestScreens.h"
 #include "AppDelegate.h"
 #include "DistributedNotificationCenter.h"
+#include "FakePlayer.h"
+#include "FakeScreenList.h"
 #include "LocalVideoDBManager.h"
 #include "NotificationCenter.h"
 #include "Preferences.h"
@@ -40,7 +40,7 @@ public:
     std::unique_ptr<UserDefaults> suite;
     std::unique_ptr<UserDefaults> standardDefaults;
     std::unique_ptr<LocalVideoDBManager> database;
-    AgentTestScreens screens;
+    FakeScreenList screens;
     WorkspaceMonitor workspace;
     DistributedNotificationCenter distributedCenter;
     NotificationCenter center;
@@ -50,7 +50,7 @@ public:
     std::unique_ptr<VideoPlayerManager> manager;
     std::unique_ptr<StatusBarManager> menu;
     std::unique_ptr<AppDelegate> delegate;
-    AgentTestPlayer* player = nullptr; // made by the manager on first use
+    FakePlayer* player = nullptr; // made by the manager on first use
 
 private:
     int m_clips = 0;
