@@ -7,7 +7,7 @@ set -uo pipefail
 build=$(cd "${1:?usage: agent_e2e.sh BUILD_DIR}" && pwd)
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 
-for tool in Xvfb xwininfo xprop dbus-monitor dbus-send dbus-run-session import convert ffmpeg sqlite3 md5sum; do
+for tool in Xvfb xwininfo xprop dbus-monitor dbus-send dbus-run-session import convert compare ffmpeg sqlite3 md5sum; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed (tools/install-deps.sh installs it)"
         exit 77
@@ -107,18 +107,20 @@ start_agent() {
     pids+=($agent_pid)
     wait_for 15 bus_owned com.tovan.zerafinHelper || { fail "agent $1 did not claim its bus name"; return 1; }
 }
+# stop_agent SIGNAL: ends the agent the way a session (TERM) or a terminal (INT) does.
 stop_agent() {
-    kill -TERM "$agent_pid"
+    local signal=$1
+    kill -"$signal" "$agent_pid"
     local deadline=$((SECONDS + 10))
     while kill -0 "$agent_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.2; done
     if kill -0 "$agent_pid" 2>/dev/null; then
-        fail "agent did not quit on SIGTERM"
+        fail "agent did not quit on SIG$signal"
         kill -KILL "$agent_pid"
         return 1
     fi
     wait "$agent_pid"
     local status=$?
-    [ "$status" -eq 0 ] && pass "SIGTERM quits the agent cleanly" || fail "the agent ended with status $status on SIGTERM"
+    [ "$status" -eq 0 ] && pass "SIG$signal quits the agent cleanly" || fail "the agent ended with status $status on SIG$signal"
 }
 # Standard deviation of the screen's pixels (0 for a blank screen), from a screenshot.
 screen_spread() {
@@ -167,6 +169,11 @@ sleep 1
 spread=$(screen_spread playing)
 awk -v s="${spread:-0}" 'BEGIN { exit !(s > 0.05) }' && pass "the screenshot is not blank where the video plays ($spread)" ||
     fail "the screenshot looks blank (spread ${spread:-none})"
+sleep 0.4
+screen_spread playing-later >/dev/null
+moved=$(compare -metric AE "$work/playing.png" "$work/playing-later.png" null: 2>&1 | cut -d' ' -f1)
+[ "${moved%.*}" -gt 1000 ] 2>/dev/null && pass "the picture moves ($moved pixels changed in 0.4 s)" ||
+    fail "the picture did not move (${moved:-no comparison})"
 wait_for 15 suite_is CurrentVideoSign "$sign1" && pass "in play model list the next clip follows and its sign is written back" ||
     fail "CurrentVideoSign stayed '$(suite_value CurrentVideoSign)' after the second clip's end"
 
@@ -184,7 +191,7 @@ geometry=$(for id in $after; do xwininfo -id "$id" | grep -E "Width|Height" | aw
 
 # --- 3. quitting announces the end once -------------------------------------------------------
 before_quit=$(ter_count)
-stop_agent
+stop_agent TERM
 wait_for 5 bash -c "[ \$(grep -c 'string \"com.tovan.corvex.mac.ter\"' '$work/monitor.log') -gt $before_quit ]"
 [ $(($(ter_count) - before_quit)) -eq 1 ] && pass "quitting posted com.tovan.corvex.mac.ter once" ||
     fail "quitting posted com.tovan.corvex.mac.ter $(($(ter_count) - before_quit)) times"
@@ -198,7 +205,7 @@ wait_for 15 suite_is CurrentVideoSign "$sign1" && pass "a start with two clips p
     fail "after a new start CurrentVideoSign is '$(suite_value CurrentVideoSign)'"
 wait_for 10 has_mapped_desktop_window && pass "its desktop window is mapped" || fail "no desktop window after the new start"
 before_quit=$(ter_count)
-stop_agent
+stop_agent INT
 sleep 0.5
 [ $(($(ter_count) - before_quit)) -eq 1 ] && pass "the second quit posted the end notification once" ||
     fail "the second quit posted it $(($(ter_count) - before_quit)) times"
