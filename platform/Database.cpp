@@ -115,6 +115,8 @@ bool Database::bind(sqlite3_stmt* statement, const QVariantList& arguments) {
         case QMetaType::UInt:
         case QMetaType::Long:
         case QMetaType::LongLong:
+        case QMetaType::ULong:
+        case QMetaType::ULongLong:
         case QMetaType::Short:
         case QMetaType::UShort:
         case QMetaType::Char:

@@ -1,4 +1,5 @@
 #include "LocalVideoDBManager.h"
+#include "AppInfo.h"
 #include "Database.h"
 #include "TestHome.h"
 #include "VideoDetailSamples.h"
@@ -132,6 +133,27 @@ TEST(LocalVideoDBManager, AnExistingDamagedFileIsNeverReseeded) {
     LocalVideoDBManager emptyDb(empty);
     EXPECT_FALSE(emptyDb.insert(VideoDetailSamples::video(1)));
     EXPECT_EQ(QFileInfo(empty).size(), 0);
+}
+
+TEST(LocalVideoDBManager, AMissingFolderIsReportedAndLeavesNoFileBehind) {
+    TestHome home;
+    const QString path = home.file("missing/Corvex.db");
+    const std::string lines = printed([&] {
+        LocalVideoDBManager db(path);
+        EXPECT_FALSE(db.insert(VideoDetailSamples::video(1)));
+        EXPECT_TRUE(db.selectAll().empty());
+    });
+    EXPECT_NE(lines.find("Cannot copy the seed database to " + path.toStdString()), std::string::npos);
+    EXPECT_NE(lines.find(path.toStdString() + "\ndb open failure\ninsert false\n"), std::string::npos);
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST(LocalVideoDBManager, TheSharedLibraryLivesInApplicationSupport) {
+    EXPECT_EQ(LocalVideoDBManager::defaultDatabasePath(),
+              AppInfo::applicationSupportDirectory() + "/Corvex.db");
+    printed([] { LocalVideoDBManager::shared(); });
+    EXPECT_EQ(LocalVideoDBManager::shared().databasePath(), LocalVideoDBManager::defaultDatabasePath());
+    EXPECT_TRUE(QFileInfo(LocalVideoDBManager::defaultDatabasePath()).isWritable());
 }
 
 TEST(LocalVideoDBManager, OneManagerIsSafeToShareBetweenThreads) {
