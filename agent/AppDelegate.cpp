@@ -72,12 +72,9 @@ void AppDelegate::startUp() {
     auto* sleep = SleepMonitor::onSystemBus(this);
     connect(sleep, &SleepMonitor::didWake, this, &AppDelegate::didWakeNotification);
 
-    // Making the client schedules its guide refresh and midnight heartbeat; after a sleep the
-    // heartbeat's due time is checked against the wall clock again.
-    WebModel& webModel = m_webModel();
-    connect(sleep, &SleepMonitor::didWake, &webModel, &WebModel::checkMidnightTimer);
+    // Making the client schedules its guide refresh and midnight heartbeat.
     QPointer<AppDelegate> self(this);
-    webModel.checkUpdate([self](std::optional<UpgradeInfo> info) {
+    m_webModel().checkUpdate([self](std::optional<UpgradeInfo> info) {
         if (self)
             self->dispatchUpdateResult(std::move(info), false);
     });
