@@ -55,8 +55,8 @@ QRectF PlayerSurface::aspectFillRect(const QSizeF& video, const QRectF& target) 
         return target;
     const qreal scale = std::max(target.width() / video.width(), target.height() / video.height());
     const QSizeF size = video * scale;
-    return QRectF(target.center().x() - size.width() / 2, target.center().y() - size.height() / 2, size.width(),
-                  size.height());
+    return QRectF(target.center().x() - size.width() / 2, target.center().y() - size.height() / 2,
+                  size.width(), size.height());
 }
 
 void PlayerSurface::setPlayer(Player* player) {

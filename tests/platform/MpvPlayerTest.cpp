@@ -17,8 +17,8 @@ QString makeClip(const TestHome& home, const QString& name) {
         return {};
     const QString path = home.file(name);
     QProcess process;
-    process.start(ffmpeg, {"-loglevel", "error", "-f", "lavfi", "-i", "testsrc2=size=320x240:rate=30", "-t", "1",
-                           "-c:v", "libx264", "-pix_fmt", "yuv420p", path});
+    process.start(ffmpeg, {"-loglevel", "error", "-f", "lavfi", "-i", "testsrc2=size=320x240:rate=30", "-t",
+                           "1", "-c:v", "libx264", "-pix_fmt", "yuv420p", path});
     if (!process.waitForFinished(30000) || process.exitCode() != 0)
         return {};
     return path;

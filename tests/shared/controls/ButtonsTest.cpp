@@ -23,7 +23,8 @@ void press(QWidget& button, QEvent::Type type) {
 }
 
 // Made as an interface file makes it: constructed, properties assigned, then polished.
-std::unique_ptr<ButtonWithHoverBackGround> loaded(const std::function<void(ButtonWithHoverBackGround&)>& set = {}) {
+std::unique_ptr<ButtonWithHoverBackGround>
+loaded(const std::function<void(ButtonWithHoverBackGround&)>& set = {}) {
     auto button = std::make_unique<ButtonWithHoverBackGround>();
     button->resize(120, 32);
     button->setText(QStringLiteral("Download"));
@@ -105,7 +106,8 @@ TEST(ButtonWithHoverBackGround, PressColours) {
         b.setPressedColor(Qt::darkGray);
         b.setHoverColor(Qt::blue);
     });
-    QObject::connect(disabling.get(), &QPushButton::clicked, disabling.get(), [&] { disabling->setEnabled(false); });
+    QObject::connect(disabling.get(), &QPushButton::clicked, disabling.get(),
+                     [&] { disabling->setEnabled(false); });
     press(*disabling, QEvent::MouseButtonPress);
     EXPECT_EQ(disabling->layerBackgroundColor(), QColor(Qt::darkGray));
     press(*disabling, QEvent::MouseButtonRelease);

@@ -1,7 +1,7 @@
+#include "PlayerView.h"
 #include "DesktopWindow.h"
 #include "FakePlayer.h"
 #include "PlayerSurface.h"
-#include "PlayerView.h"
 #include "TestHome.h"
 
 #include <QCoreApplication>
@@ -41,11 +41,11 @@ TEST(PlayerView, APressIsReportedAndReachesTheWindow) {
     int clicks = 0;
     QObject::connect(&window, &DesktopWindow::clicked, [&clicks] { ++clicks; });
     testing::internal::CaptureStdout();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(10, 10), QPointF(10, 10), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(10, 10), QPointF(10, 10), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(view, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(10, 10), QPointF(10, 10), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(10, 10), QPointF(10, 10), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(view, &release);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "mouse down\n");
     EXPECT_EQ(clicks, 1);
