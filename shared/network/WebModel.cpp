@@ -48,9 +48,10 @@ QString makeIdentifier(UserDefaults& suite) {
 }
 
 // A completion handed to a request, called at most once.
-template <typename... Args> void call(const std::function<void(Args...)>& completion, Args... args) {
+template <typename... Args, typename... Given>
+void call(const std::function<void(Args...)>& completion, Given&&... given) {
     if (completion)
-        completion(std::move(args)...);
+        completion(std::forward<Given>(given)...);
 }
 } // namespace
 
@@ -315,9 +316,8 @@ void WebModel::requestGuideInfo() {
 void WebModel::reportInstall(InstallWay way, const QString& n,
                              std::function<void(std::optional<QString>)> completion) {
     const QString text = QStringLiteral(R"({"n":"%1","ui":"%2","v":"%3","type":%4})")
-                             .arg(n, installationID(), fullVersion())
-                             .arg(int(way) + 1);
-    // Nothing sent: nothing to report back.
+                             .arg(n, installationID(), fullVersion(), QString::number(int(way) + 1));
+    // One substitution pass for all values, so that a "%1" inside one of them stays as it is.
     send(13, text, liteCountURL(), [this, completion](const Reply& reply) {
         const auto opened = open(reply);
         if (!opened)

@@ -5,7 +5,8 @@
 // ("<method> <path> f=<op> <deciphered request text>") unless --quiet. Runs until killed.
 //   --catalogue   a JSON array of video records answered by the catalogue operations
 //   --sample-videos N  N small generated files served as <sign>.mp4 and listed in the catalogue
-//   --fail MODE   server-error | garbage | empty | drop | close | stall, for every request
+//   --fail MODE   server-error | garbage | empty | drop | close | stall | stall-mid-body, for
+//                 every request
 #include "Console.h"
 #include "ProtocolTestServer.h"
 

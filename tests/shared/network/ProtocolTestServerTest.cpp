@@ -169,6 +169,14 @@ TEST_F(ProtocolTestServerTest, ServesFilesWithRanges) {
     EXPECT_NE(result->error, QNetworkReply::NoError);
     EXPECT_EQ(result->body, body.left(1234));
     EXPECT_EQ(server.requests().last().path, "/files/clip.mp4");
+
+    // Silent after part of the body: the client's transfer time-out ends it.
+    server.setFailure(ProtocolTestServer::Failure::stallMidBody, "clip.mp4");
+    QNetworkRequest stalled(url);
+    stalled.setTransferTimeout(300);
+    result = collect(manager.get(stalled));
+    ASSERT_TRUE(finished(result));
+    EXPECT_EQ(result->error, QNetworkReply::OperationCanceledError);
 }
 
 TEST_F(ProtocolTestServerTest, ReadsMultipartUploads) {
