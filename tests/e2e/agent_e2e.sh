@@ -147,9 +147,9 @@ kill -0 "$agent_pid" 2>/dev/null && pass "the first agent is still running" || f
 
 # --- 2. two clips arrive; the agent is told ---------------------------------------------------
 zerafin_make_clip "$work/red.mp4" 3 "testsrc2" "640x360" || { fail "ffmpeg could not make a clip"; exit 1; }
-zerafin_make_clip "$work/bars.mp4" 3 "smptebars" "640x360" || { fail "ffmpeg could not make a clip"; exit 1; }
+zerafin_make_clip "$work/count.mp4" 3 "testsrc" "640x360" || { fail "ffmpeg could not make a clip"; exit 1; }
 sign1=$(zerafin_library_add "$work/red.mp4" "Test pattern")
-sign2=$(zerafin_library_add "$work/bars.mp4" "Colour bars")
+sign2=$(zerafin_library_add "$work/count.mp4" "Counting pattern")
 post_notification UpdateVideoList
 sleep 1
 # Closing and opening the wallpaper from outside reloads the current (first) video and the agent
