@@ -1,7 +1,8 @@
-// The local library at 10,000 and 100,000 rows: LocalVideoDBManager's insert (check and insert, each
-// committed on its own), selectBySign and selectAll, against the named baseline "sqlite3": the same
-// statements through the SQLite C API directly with one prepared statement each, reading the same
-// columns. The table is filled in one transaction first (not timed).
+// The local library at 10,000 and 100,000 rows: LocalVideoDBManager's insert (the check and the
+// insert in one committed transaction), selectBySign and selectAll, against the named baseline
+// "sqlite3": the bare statements through the SQLite C API with one prepared statement each (the
+// insert alone, committed on its own), reading the same columns. The table is filled in one
+// transaction first (not timed).
 #include "BenchReport.h"
 #include "LocalVideoDBManager.h"
 

@@ -53,7 +53,7 @@ public:
     bool operator==(const JSONAny&) const = default;
 
 private:
-    Value m_value;
+    Value m_value{JSONNull()};
 };
 
 template <> struct Coding<JSONAny> {

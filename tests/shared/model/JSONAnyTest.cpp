@@ -1,7 +1,9 @@
 #include "JSONAny.h"
 #include "JSONDecoder.h"
 #include "JSONEncoder.h"
+#include "VariantDecoder.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -84,6 +86,20 @@ TEST(JSONAny, NullMarkerAcceptsOnlyNull) {
         EXPECT_EQ(error.debugDescription, "Wrong type for JSONNull");
     }
     EXPECT_TRUE(JSONDecoder::decode<JSONNull>(QJsonValue(QJsonValue::Null)));
+}
+
+TEST(JSONAny, AValueOfNoneOfTheKindsCannotBeDecoded) {
+    // JSON has nothing else, but a property list does: a date.
+    const QVariant date(QDateTime::fromSecsSinceEpoch(0));
+    CodingError error;
+    EXPECT_FALSE(VariantDecoder::decode<JSONAny>(date, &error));
+    EXPECT_EQ(error.kind, CodingError::Kind::typeMismatch);
+    EXPECT_EQ(error.debugDescription, "Cannot decode JSONAny");
+
+    const QVariantMap map{{"list", QVariantList{1, date}}};
+    EXPECT_FALSE(VariantDecoder::decode<JSONAny>(map, &error));
+    EXPECT_EQ(error.debugDescription, "Cannot decode JSONAny");
+    EXPECT_EQ(error.codingPath, QStringList{"list"}); // the path of the list holding it
 }
 
 TEST(JSONAny, ValuesThatAreNotTreesCannotBeEncodedSingly) {
