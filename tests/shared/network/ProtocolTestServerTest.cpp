@@ -1,0 +1,200 @@
+#include "ProtocolTestServer.h"
+#include "AesCipher.h"
+#include "Envelope.h"
+#include "TestHome.h"
+
+#include <QHttpMultiPart>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+struct Result {
+    bool done = false;
+    int status = 0;
+    QNetworkReply::NetworkError error = QNetworkReply::NoError;
+    QByteArray body;
+    QList<QNetworkReply::RawHeaderPair> headers;
+};
+
+std::shared_ptr<Result> collect(QNetworkReply* reply) {
+    auto result = std::make_shared<Result>();
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, result] {
+        result->status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        result->error = reply->error();
+        result->body = reply->readAll();
+        result->headers = reply->rawHeaderPairs();
+        result->done = true;
+        reply->deleteLater();
+    });
+    return result;
+}
+
+std::shared_ptr<Result> post(QNetworkAccessManager& manager, const QUrl& url, const QString& f,
+                             const QString& text, int timeoutMs = 5000) {
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
+    request.setTransferTimeout(timeoutMs);
+    return collect(
+        manager.post(request, Envelope::formEncode({{"f", f}, {"i", Envelope().seal(text).base64}})));
+}
+
+std::shared_ptr<Result> get(QNetworkAccessManager& manager, const QUrl& url, const QByteArray& range = {},
+                            const QByteArray& ifRange = {}) {
+    QNetworkRequest request(url);
+    if (!range.isEmpty())
+        request.setRawHeader("Range", range);
+    if (!ifRange.isEmpty())
+        request.setRawHeader("If-Range", ifRange);
+    return collect(manager.get(request));
+}
+
+bool finished(const std::shared_ptr<Result>& result) {
+    return TestHome::waitUntil([&] { return result->done; });
+}
+
+QByteArray headerOf(const Result& result, const QByteArray& name) {
+    for (const auto& [key, value] : result.headers)
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return value;
+    return {};
+}
+} // namespace
+
+class ProtocolTestServerTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server.start()); }
+    ProtocolTestServer server;
+    QNetworkAccessManager manager;
+};
+
+TEST_F(ProtocolTestServerTest, DeciphersRecordsAndAnswersFromFixtures) {
+    server.addVideo(ProtocolTestServer::videoRecord(QString(32, 'a'), "Sea"));
+    QUrl url = server.baseUrl();
+    url.setPath("/src.html");
+    const auto result = post(manager, url, "504", R"({"ui":"U", "sign":"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"})");
+    ASSERT_TRUE(finished(result));
+    EXPECT_EQ(result->status, 200);
+
+    ASSERT_EQ(server.requestCount(), 1);
+    const auto received = server.requests().first();
+    EXPECT_EQ(received.path, "/src.html");
+    EXPECT_EQ(received.operation, "504");
+    EXPECT_EQ(received.text, QString(R"({\"ui\":\"U\", \"sign\":\"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\"})"));
+    EXPECT_EQ(received.object().value("sign").toString(), QString(32, 'a'));
+
+    const auto opened = Envelope().open(result->body);
+    ASSERT_TRUE(opened);
+    const QJsonObject reply = QJsonDocument::fromJson(opened->toUtf8()).object();
+    EXPECT_EQ(reply.value("data").toObject().value("title").toString(), "Sea");
+    EXPECT_EQ(reply.value("data").toObject().size(), 25);
+}
+
+TEST_F(ProtocolTestServerTest, SwitchesFailDelayAndPadOnDemand) {
+    QUrl url = server.baseUrl();
+    url.setPath("/litecount.html");
+
+    server.setNulPadding(3);
+    auto result = post(manager, url, "21", "{}");
+    ASSERT_TRUE(finished(result));
+    // The reply text itself carries the NULs; opening removes them.
+    const auto plain = AesCipher::make(Envelope::defaultKey(), Envelope::defaultIV())
+                           ->decrypt(QByteArray::fromBase64(result->body));
+    ASSERT_TRUE(plain);
+    EXPECT_TRUE(plain->endsWith(QByteArray(3, '\0')));
+    EXPECT_FALSE(Envelope().open(result->body)->contains(QChar(u'\0')));
+
+    server.setFailure(ProtocolTestServer::Failure::serverError, "21");
+    result = post(manager, url, "21", "{}");
+    ASSERT_TRUE(finished(result));
+    EXPECT_EQ(result->status, 500);
+    EXPECT_FALSE(Envelope().open(result->body));
+
+    server.setFailure(ProtocolTestServer::Failure::stall, "21");
+    result = post(manager, url, "21", "{}", 300);
+    ASSERT_TRUE(finished(result));
+    EXPECT_EQ(result->error, QNetworkReply::OperationCanceledError);
+
+    server.setFailure(ProtocolTestServer::Failure::closeConnection, "21");
+    result = post(manager, url, "21", "{}");
+    ASSERT_TRUE(finished(result));
+    EXPECT_NE(result->error, QNetworkReply::NoError);
+    EXPECT_EQ(result->status, 0);
+
+    server.resetSwitches();
+    server.setDelay(std::chrono::milliseconds(400), "21");
+    result = post(manager, url, "21", "{}", 150);
+    ASSERT_TRUE(finished(result));
+    EXPECT_EQ(result->error, QNetworkReply::OperationCanceledError);
+    result = post(manager, url, "13", "{}", 150); // other operations are not delayed
+    ASSERT_TRUE(finished(result));
+    EXPECT_EQ(result->error, QNetworkReply::NoError);
+}
+
+TEST_F(ProtocolTestServerTest, ServesFilesWithRanges) {
+    QByteArray body(10000, Qt::Uninitialized);
+    for (int i = 0; i < body.size(); ++i)
+        body[i] = char(i % 251);
+    const QUrl url = server.serveFile("clip.mp4", body);
+
+    auto result = get(manager, url);
+    ASSERT_TRUE(finished(result));
+    EXPECT_EQ(result->status, 200);
+    EXPECT_EQ(result->body, body);
+    const QByteArray etag = headerOf(*result, "ETag");
+    EXPECT_FALSE(etag.isEmpty());
+    EXPECT_FALSE(headerOf(*result, "Last-Modified").isEmpty());
+
+    result = get(manager, url, "bytes=4000-", etag);
+    ASSERT_TRUE(finished(result));
+    EXPECT_EQ(result->status, 206);
+    EXPECT_EQ(result->body, body.mid(4000));
+    EXPECT_EQ(headerOf(*result, "Content-Range"), "bytes 4000-9999/10000");
+
+    result = get(manager, url, "bytes=4000-", "\"stale\"");
+    ASSERT_TRUE(finished(result));
+    EXPECT_EQ(result->status, 200);
+    EXPECT_EQ(result->body.size(), body.size());
+
+    result = get(manager, url, "bytes=10000-");
+    ASSERT_TRUE(finished(result));
+    EXPECT_EQ(result->status, 416);
+
+    server.setFailure(ProtocolTestServer::Failure::dropMidBody, "clip.mp4");
+    server.setDropAfter(1234);
+    result = get(manager, url);
+    ASSERT_TRUE(finished(result));
+    EXPECT_NE(result->error, QNetworkReply::NoError);
+    EXPECT_EQ(result->body, body.left(1234));
+    EXPECT_EQ(server.requests().last().path, "/files/clip.mp4");
+}
+
+TEST_F(ProtocolTestServerTest, ReadsMultipartUploads) {
+    auto* multipart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
+    QHttpPart f;
+    f.setHeader(QNetworkRequest::ContentDispositionHeader, "form-data; name=\"f\"");
+    f.setBody("25");
+    QHttpPart file;
+    file.setHeader(QNetworkRequest::ContentDispositionHeader,
+                   "form-data; name=\"dmp\"; filename=\"1700000000.txt\"");
+    file.setHeader(QNetworkRequest::ContentTypeHeader, "text/plain");
+    file.setBody("crash\r\nlog");
+    multipart->append(f);
+    multipart->append(file);
+    QUrl url = server.baseUrl();
+    url.setPath("/litecount.html");
+    QNetworkReply* reply = manager.post(QNetworkRequest(url), multipart);
+    multipart->setParent(reply);
+    const auto result = collect(reply);
+    ASSERT_TRUE(finished(result));
+    EXPECT_EQ(result->body, "received");
+    const auto received = server.requests().first();
+    EXPECT_EQ(received.operation, "25");
+    ASSERT_EQ(received.parts.size(), 2);
+    EXPECT_EQ(received.parts[1].name, "dmp");
+    EXPECT_EQ(received.parts[1].fileName, "1700000000.txt");
+    EXPECT_EQ(received.parts[1].contentType, "text/plain");
+    EXPECT_EQ(received.parts[1].data, "crash\r\nlog");
+}

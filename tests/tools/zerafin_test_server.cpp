@@ -1,0 +1,90 @@
+// The protocol test server as a program of its own, for scripts and manual runs:
+//   zerafin_test_server [--port N] [--serve NAME=PATH]... [--catalogue FILE.json]
+//                       [--sample-videos N] [--delay MS] [--fail MODE] [--quiet]
+// It prints "listening http://127.0.0.1:<port>" once it listens, then one line per request
+// ("<method> <path> f=<op> <deciphered request text>") unless --quiet. Runs until killed.
+//   --catalogue   a JSON array of video records answered by the catalogue operations
+//   --sample-videos N  N small generated files served as <sign>.mp4 and listed in the catalogue
+//   --fail MODE   server-error | garbage | empty | drop | close | stall, for every request
+#include "Console.h"
+#include "ProtocolTestServer.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <csignal>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    std::signal(SIGTERM, [](int) { QCoreApplication::quit(); });
+    std::signal(SIGINT, [](int) { QCoreApplication::quit(); });
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({"port", "Port to listen on (0: a free one).", "port", "0"});
+    parser.addOption({"serve", "Serve a file under /files/NAME.", "name=path"});
+    parser.addOption({"catalogue", "JSON array of video records.", "file"});
+    parser.addOption({"sample-videos", "Generate and serve N sample videos.", "count", "0"});
+    parser.addOption({"delay", "Delay every answer by MS milliseconds.", "ms", "0"});
+    parser.addOption({"fail", "Failure for every request.", "mode"});
+    parser.addOption({"quiet", "Do not print requests."});
+    parser.process(app);
+
+    ProtocolTestServer server;
+    for (const QString& serve : parser.values("serve")) {
+        const qsizetype equals = serve.indexOf('=');
+        if (equals <= 0) {
+            Console::line("bad --serve value: " + serve);
+            return 2;
+        }
+        server.serveFilePath(serve.left(equals), serve.mid(equals + 1));
+    }
+    if (parser.isSet("catalogue")) {
+        QFile file(parser.value("catalogue"));
+        const QJsonDocument document =
+            file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()) : QJsonDocument();
+        if (!document.isArray()) {
+            Console::line("the catalogue is not a JSON array: " + file.fileName());
+            return 2;
+        }
+        for (const QJsonValue& video : document.array())
+            server.addVideo(video.toObject());
+    }
+    server.setDelay(std::chrono::milliseconds(parser.value("delay").toLongLong()));
+    if (parser.isSet("fail")) {
+        const QString mode = parser.value("fail");
+        using F = ProtocolTestServer::Failure;
+        const QHash<QString, F> modes{{"server-error", F::serverError}, {"garbage", F::garbage},
+                                      {"empty", F::emptyBody},          {"drop", F::dropMidBody},
+                                      {"close", F::closeConnection},    {"stall", F::stall}};
+        if (!modes.contains(mode)) {
+            Console::line("unknown --fail mode: " + mode);
+            return 2;
+        }
+        server.setFailure(modes.value(mode));
+    }
+    if (!parser.isSet("quiet"))
+        server.setRequestObserver([](const ProtocolTestServer::ReceivedRequest& request) {
+            QString line = QString::fromLatin1(request.method) + ' ' + request.path;
+            if (!request.operation.isEmpty())
+                line += " f=" + request.operation + ' ' + request.text.value_or("<undecipherable>");
+            else if (!request.header("Range").isEmpty())
+                line += " Range: " + QString::fromLatin1(request.header("Range"));
+            Console::line(line);
+        });
+    if (!server.start(quint16(parser.value("port").toUInt()))) {
+        Console::line("cannot listen on port " + parser.value("port"));
+        return 1;
+    }
+    const int samples = parser.value("sample-videos").toInt();
+    for (int i = 0; i < samples; ++i) {
+        QByteArray body(256 * 1024 + i * 4096, Qt::Uninitialized);
+        for (qsizetype b = 0; b < body.size(); ++b)
+            body[b] = char((b * 31 + i * 7) & 0xff);
+        server.addSampleVideo(QStringLiteral("Sample %1").arg(i + 1), body);
+    }
+    Console::line("listening " + server.baseUrl().toString());
+    return app.exec();
+}
