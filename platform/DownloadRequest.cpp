@@ -39,9 +39,29 @@ DownloadRequest::DownloadRequest(DownloadSession& session, const QUrl& url, cons
       m_destination(std::move(destination)), m_file(partialPath) {}
 
 DownloadRequest::~DownloadRequest() {
+    if (!m_abandoned)
+        endSilently();
+}
+
+void DownloadRequest::abandon() {
+    if (m_abandoned)
+        return;
+    endSilently();
+    setParent(nullptr);
+    deleteLater();
+}
+
+void DownloadRequest::endSilently() {
+    m_abandoned = true;
     dropReply();
     if (m_file.isOpen())
         m_file.close();
+    // A partial body whose resume data nobody received can never be continued.
+    if (!m_delivered && !(m_response && m_response->success))
+        QFile::remove(m_partialPath);
+    m_delivered = true;
+    m_handlers.clear();
+    m_progress = nullptr;
 }
 
 void DownloadRequest::setProgressHandler(ProgressHandler handler) {
@@ -49,7 +69,7 @@ void DownloadRequest::setProgressHandler(ProgressHandler handler) {
 }
 
 void DownloadRequest::addResponseHandler(ResponseHandler handler) {
-    if (!handler)
+    if (!handler || m_abandoned)
         return;
     if (m_delivered) {
         const DownloadResponse response = *m_response;
@@ -157,6 +177,8 @@ bool DownloadRequest::checkHeaders() {
 bool DownloadRequest::writeAvailable() {
     if (!m_reply)
         return false;
+    if (!m_reply->isOpen())
+        return true;
     const QByteArray chunk = m_reply->readAll();
     if (chunk.isEmpty())
         return true;
@@ -237,7 +259,7 @@ void DownloadRequest::onFinished() {
 }
 
 void DownloadRequest::cancel() {
-    if (isFinished())
+    if (isFinished() || m_abandoned)
         return;
     dropReply();
     fail(QStringLiteral("cancelled"), true);

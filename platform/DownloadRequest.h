@@ -44,6 +44,10 @@ private:
     DownloadRequest(DownloadSession& session, const QUrl& url, const QString& partialPath,
                     DownloadSession::Destination destination);
     void begin(const std::optional<ResumeData>& resume);
+    // Ends without a response (its session is going): the partial body nobody can resume from is
+    // deleted and the request deletes itself later.
+    void abandon();
+    void endSilently();
     void send(qint64 offset, const QString& validator);
     void dropReply();
     bool checkHeaders();
@@ -73,4 +77,5 @@ private:
     std::vector<ResponseHandler> m_handlers;
     std::optional<DownloadResponse> m_response;
     bool m_delivered = false;
+    bool m_abandoned = false;
 };

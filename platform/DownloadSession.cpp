@@ -17,7 +17,7 @@ DownloadSession::~DownloadSession() {
     // Requests still running end silently with the session: nobody is left to hear them.
     const auto requests = findChildren<DownloadRequest*>(Qt::FindDirectChildrenOnly);
     for (DownloadRequest* request : requests)
-        delete request;
+        request->abandon();
 }
 
 QString DownloadSession::newPartialPath() const {

@@ -33,10 +33,12 @@ public:
     DownloadRequest* download(const ResumeData& resume, Destination destination);
 
     QNetworkAccessManager& network() { return m_network; }
+    // True for a partial body of this session's folder (the only files it ever truncates or
+    // deletes): a ".partial" file directly in the folder, not a link.
+    bool ownsPartial(const QString& path) const;
 
 private:
     QString newPartialPath() const;
-    bool ownsPartial(const QString& path) const;
 
     QString m_partialDirectory;
     int m_transferTimeoutMs;
