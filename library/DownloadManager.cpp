@@ -4,17 +4,21 @@
 #include "Console.h"
 #include "DistributedNotificationCenter.h"
 #include "FileSign.h"
+#include "LocalLibraryModel.h"
 #include "LocalVideoDBManager.h"
 #include "LocalVideoPath.h"
 #include "MainThread.h"
 #include "NotificationCenter.h"
 #include "ResumeData.h"
 #include "StringRandom.h"
+#include "WebModel.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -32,6 +36,7 @@ DownloadManager::DownloadManager(Dependencies dependencies, QObject* parent)
         m_dependencies.fileSign = &FileSign::fileSign;
     QDir().mkpath(m_dependencies.cachesDirectory);
     m_progressArray = loadStore();
+    removeLeftovers();
     for (const auto& item : std::as_const(m_progressArray))
         m_pending.push_back(item);
     QTimer::singleShot(0, this, [this] { pump(); });
@@ -357,6 +362,28 @@ std::optional<QString> DownloadManager::partialOf(const std::optional<QUrl>& cac
     if (!resume)
         return std::nullopt;
     return resume->partialPath;
+}
+
+// Files a killed process left behind: partial bodies no stored item can resume from, and finished
+// bodies that were still waiting for their sign check.
+void DownloadManager::removeLeftovers() {
+    QSet<QString> referenced;
+    for (const auto& item : std::as_const(m_progressArray)) {
+        if (const auto partial = partialOf(item->cacheURL()))
+            referenced.insert(QFileInfo(*partial).fileName());
+    }
+    const QDir caches(m_dependencies.cachesDirectory);
+    for (const QString& name : caches.entryList({QStringLiteral("*.partial")}, QDir::Files | QDir::Hidden)) {
+        if (!referenced.contains(name))
+            deletePartial(caches.filePath(name));
+    }
+    static const QRegularExpression unchecked(QStringLiteral("^\\.[A-Za-z0-9]{10}\\.download$"));
+    const QDir library(m_dependencies.libraryDirectory);
+    for (const QString& name :
+         library.entryList({QStringLiteral(".*.download")}, QDir::Files | QDir::Hidden)) {
+        if (unchecked.match(name).hasMatch())
+            QFile::remove(library.filePath(name));
+    }
 }
 
 void DownloadManager::deletePartial(const QString& path) {

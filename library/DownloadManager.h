@@ -96,6 +96,7 @@ private:
     void discardResponse(const DownloadResponse& response, const DownloadItem* item);
     std::optional<QString> partialOf(const std::optional<QUrl>& cacheURL) const;
     void deletePartial(const QString& path);
+    void removeLeftovers();
     void postReload(const QVariantMap& userInfo = {});
 
     Dependencies m_dependencies;

@@ -6,7 +6,9 @@
 #include "ProtocolTestServer.h"
 #include "ResumeData.h"
 #include "TestHome.h"
+#include "UserDefaults.h"
 #include "VideoDetailSamples.h"
+#include "WebModel.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,6 +46,15 @@ protected:
         QDir().mkpath(caches);
         QDir().mkpath(library);
         database = std::make_unique<LocalVideoDBManager>(home.file("Corvex.db"));
+        standard = std::make_unique<UserDefaults>(home.file("standard.ini"));
+        suite = std::make_unique<UserDefaults>(home.file("suite.ini"));
+        suite->setString("TEST-INSTALLATION", "uuid");
+        WebModel::Options options;
+        options.baseURL = server.baseUrl();
+        options.standardDefaults = standard.get();
+        options.suite = suite.get();
+        options.scheduleRefreshes = false;
+        client = std::make_unique<WebModel>(options);
         TestHome::spin(std::chrono::milliseconds(150)); // notifications of the previous test land first
         reloadToken.emplace(NotificationCenter::defaultCenter().addObserver(
             DownloadManager::reloadNotification,
@@ -57,7 +68,10 @@ protected:
         dependencies.cachesDirectory = caches;
         dependencies.libraryDirectory = library;
         dependencies.database = database.get();
-        dependencies.reportDownloadStatus = [this](qint64 id, int status) { reports.append({id, status}); };
+        dependencies.reportDownloadStatus = [this](qint64 id, int status) {
+            reports.append({id, status});
+            client->reportDownloadStatus(id, status);
+        };
         dependencies.transferTimeoutMs = timeoutMs;
         return std::make_unique<DownloadManager>(dependencies);
     }
@@ -73,6 +87,14 @@ protected:
         return manager.progressArray().at(index)->status();
     }
 
+    // The requests for served files (the download reports go elsewhere).
+    QList<ProtocolTestServer::ReceivedRequest> fileRequests() const {
+        QList<ProtocolTestServer::ReceivedRequest> found;
+        for (const auto& request : server.requests())
+            if (request.path.startsWith("/files/"))
+                found.append(request);
+        return found;
+    }
     QStringList partials() const { return QDir(caches).entryList({"*.partial"}, QDir::Files); }
     QStringList libraryFiles() const { return QDir(library).entryList(QDir::Files | QDir::Hidden); }
 
@@ -81,6 +103,9 @@ protected:
     QString caches;
     QString library;
     std::unique_ptr<LocalVideoDBManager> database;
+    std::unique_ptr<UserDefaults> standard;
+    std::unique_ptr<UserDefaults> suite;
+    std::unique_ptr<WebModel> client;
     QList<QVariantMap> reloads;
     int updates = 0;
     QList<QPair<qint64, int>> reports;
@@ -109,6 +134,11 @@ TEST_F(DownloadManagerTest, AVerifiedDownloadIsRecordedAnnouncedAndReported) {
     EXPECT_EQ(row->title, video.title);
     ASSERT_EQ(reports.size(), 1);
     EXPECT_EQ(reports.front(), qMakePair(video.id, 1));
+    ASSERT_TRUE(TestHome::waitUntil([&] { return server.requestsFor("503").size() == 1; }));
+    const QJsonObject report = server.requestsFor("503").front().object();
+    EXPECT_EQ(report.value("vid").toInteger(), video.id);
+    EXPECT_EQ(report.value("status").toInteger(), 1);
+    EXPECT_EQ(report.value("ui").toString(), "TEST-INSTALLATION");
     ASSERT_EQ(reloads.size(), 2);
     EXPECT_TRUE(reloads.back().isEmpty());
     TestHome::spin(std::chrono::milliseconds(100));
@@ -129,9 +159,9 @@ TEST_F(DownloadManagerTest, TwoTransfersAtOnceAndAPauseFreesItsSlotAtOnce) {
     manager->add(serve("a.mp4", a, 1));
     manager->add(serve("b.mp4", b, 2));
     manager->add(serve("c.mp4", c, 3));
-    ASSERT_TRUE(TestHome::waitUntil([&] { return server.requestCount() >= 2; }));
+    ASSERT_TRUE(TestHome::waitUntil([&] { return fileRequests().size() >= 2; }));
     TestHome::spin(std::chrono::milliseconds(200));
-    EXPECT_EQ(server.requestCount(), 2);
+    EXPECT_EQ(fileRequests().size(), 2);
     EXPECT_EQ(manager->runningCount(), 2);
     EXPECT_EQ(statusOf(*manager, 0), ItemStatus::downloading);
     EXPECT_EQ(statusOf(*manager, 1), ItemStatus::downloading);
@@ -185,7 +215,7 @@ TEST_F(DownloadManagerTest, StoredDownloadsComeBackAfterARelaunchAndResume) {
         manager->add(vb);
         manager->add(vc);
         const auto first = manager->progressArray().at(0);
-        ASSERT_TRUE(TestHome::waitUntil([&] { return first->request() && server.requestCount() >= 2; }));
+        ASSERT_TRUE(TestHome::waitUntil([&] { return first->request() && fileRequests().size() >= 2; }));
         TestHome::spin(std::chrono::milliseconds(300));
         first->pause(); // paused before quitting; the third starts in its place
         ASSERT_TRUE(TestHome::waitUntil([&] { return first->cacheURL().has_value(); }));
@@ -209,11 +239,11 @@ TEST_F(DownloadManagerTest, StoredDownloadsComeBackAfterARelaunchAndResume) {
     ASSERT_EQ(relaunched->progressArray().size(), 3);
     for (const auto& item : relaunched->progressArray())
         EXPECT_EQ(item->status(), ItemStatus::wait);
-    ASSERT_TRUE(TestHome::waitUntil([&] { return server.requestCount() >= 2; }));
+    ASSERT_TRUE(TestHome::waitUntil([&] { return fileRequests().size() >= 2; }));
     TestHome::spin(std::chrono::milliseconds(100));
     EXPECT_EQ(relaunched->runningCount(), 2);
     EXPECT_EQ(statusOf(*relaunched, 2), ItemStatus::wait);
-    EXPECT_EQ(server.requests().at(0).header("Range"), "bytes=" + QByteArray::number(resumeA->bytes) + "-");
+    EXPECT_EQ(fileRequests().at(0).header("Range"), "bytes=" + QByteArray::number(resumeA->bytes) + "-");
     server.setFileRate(0);
     ASSERT_TRUE(
         TestHome::waitUntil([&] { return relaunched->progressArray().isEmpty(); }, std::chrono::seconds(20)));
@@ -263,7 +293,7 @@ TEST_F(DownloadManagerTest, ASignMismatchDeletesOnlyTheNewBodyAndTellsNobody) {
     server.setFailure(ProtocolTestServer::Failure::serverError, "m.mp4");
     manager->restart(0);
     ASSERT_TRUE(TestHome::waitUntil(
-        [&] { return server.requestCount() == 2 && item->status() == ItemStatus::error; }));
+        [&] { return fileRequests().size() == 2 && item->status() == ItemStatus::error; }));
     TestHome::spin(std::chrono::milliseconds(100));
     EXPECT_EQ(readFile(existing), good);
     EXPECT_EQ(libraryFiles().size(), 1);
@@ -318,7 +348,7 @@ TEST_F(DownloadManagerTest, UnsafeSignsAndAddressesNeverTouchTheDiskAndFreeTheir
     EXPECT_EQ(statusOf(*manager, 0), ItemStatus::error);
     EXPECT_EQ(statusOf(*manager, 1), ItemStatus::error);
     ASSERT_TRUE(TestHome::waitUntil([&] { return manager->progressArray().size() == 2; }));
-    EXPECT_EQ(server.requestCount(), 1);
+    EXPECT_EQ(fileRequests().size(), 1);
     EXPECT_EQ(libraryFiles(), QStringList({fine.sign + ".mp4"}));
     EXPECT_FALSE(QFileInfo::exists(home.file("x")));
     EXPECT_FALSE(QFileInfo::exists(home.path() + "/../x"));
@@ -331,7 +361,7 @@ TEST_F(DownloadManagerTest, AQuickPauseAndResumeIgnoresTheOldResponse) {
     manager->add(serve("q.mp4", body));
     const auto item = manager->progressArray().front();
     ASSERT_TRUE(TestHome::waitUntil(
-        [&] { return item->status() == ItemStatus::downloading && server.requestCount() == 1; }));
+        [&] { return item->status() == ItemStatus::downloading && fileRequests().size() == 1; }));
     item->pause();
     manager->restart(0); // before the cancelled response has been handled
     EXPECT_EQ(item->status(), ItemStatus::downloading);
