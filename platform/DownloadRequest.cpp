@@ -12,6 +12,11 @@
 namespace {
 std::atomic<quint64> nextRequestId{1};
 
+// What the network thread may hold ahead of the disk, and what one read moves to it: enough to
+// keep loopback transfers at full speed, small enough that memory stays flat however big the body.
+constexpr qint64 readBufferSize = 1024 * 1024;
+constexpr qint64 chunkSize = 256 * 1024;
+
 // Qt reports 4xx and 5xx answers as errors; for a download they are bodies like any other.
 bool isHttpStatusError(QNetworkReply::NetworkError error) {
     return (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError) ||
@@ -83,7 +88,8 @@ void DownloadRequest::addResponseHandler(ResponseHandler handler) {
 
 void DownloadRequest::begin(const std::optional<ResumeData>& resume) {
     if (resume && resume->bytes > 0 && !resume->validator().isEmpty() &&
-        QFileInfo(m_partialPath).size() >= resume->bytes && m_file.open(QIODevice::ReadWrite)) {
+        QFileInfo(m_partialPath).size() >= resume->bytes &&
+        m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         // Only the bytes the record vouches for are kept.
         if (m_file.resize(resume->bytes) && m_file.seek(resume->bytes)) {
             m_written = resume->bytes;
@@ -94,7 +100,7 @@ void DownloadRequest::begin(const std::optional<ResumeData>& resume) {
         }
         m_file.close();
     }
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         Console::line(QStringLiteral("download: cannot write ") + m_partialPath + QStringLiteral(": ") +
                       m_file.errorString());
         fail(QStringLiteral("cannot write the partial body"), false);
@@ -120,6 +126,8 @@ void DownloadRequest::send(qint64 offset, const QString& validator) {
     m_statusCode = 0;
     m_total = -1;
     QNetworkReply* reply = m_session.network().get(request);
+    // Bounded: the network thread waits for the disk rather than holding the body in memory.
+    reply->setReadBufferSize(readBufferSize);
     m_reply = reply;
     connect(reply, &QNetworkReply::readyRead, this, [this] {
         if (checkHeaders())
@@ -179,21 +187,29 @@ bool DownloadRequest::writeAvailable() {
         return false;
     if (!m_reply->isOpen())
         return true;
-    const QByteArray chunk = m_reply->readAll();
-    if (chunk.isEmpty())
-        return true;
-    if (m_file.write(chunk) != chunk.size()) {
-        const QString error = m_file.errorString();
-        Console::line(QStringLiteral("download: cannot write ") + m_partialPath + QStringLiteral(": ") +
-                      error);
-        // Keep only the bytes known to be whole.
-        m_file.resize(m_written);
-        dropReply();
-        fail(QStringLiteral("cannot write the partial body: ") + error, false);
-        return false;
+    // One buffer for the whole transfer: no allocation per chunk.
+    if (m_chunk.isEmpty())
+        m_chunk.resize(chunkSize);
+    qint64 received = 0;
+    for (;;) {
+        const qint64 count = m_reply->read(m_chunk.data(), m_chunk.size());
+        if (count <= 0)
+            break;
+        if (m_file.write(m_chunk.constData(), count) != count) {
+            const QString error = m_file.errorString();
+            Console::line(QStringLiteral("download: cannot write ") + m_partialPath + QStringLiteral(": ") +
+                          error);
+            // Keep only the bytes known to be whole.
+            m_file.resize(m_written);
+            dropReply();
+            fail(QStringLiteral("cannot write the partial body: ") + error, false);
+            return false;
+        }
+        m_written += count;
+        received += count;
     }
-    m_written += chunk.size();
-    reportProgress();
+    if (received > 0)
+        reportProgress();
     return true;
 }
 

@@ -65,6 +65,7 @@ private:
     QString m_partialPath;
     DownloadSession::Destination m_destination;
     QFile m_file;
+    QByteArray m_chunk;
     QPointer<QNetworkReply> m_reply;
     bool m_headersChecked = false;
     qint64 m_offset = 0;  // bytes of the file the current reply continues from
