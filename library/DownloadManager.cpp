@@ -198,6 +198,8 @@ void DownloadManager::pump() {
 }
 
 void DownloadManager::runItem(const std::shared_ptr<DownloadItem>& item) {
+    // An item holds one slot at most: a restart while it was still downloading gives up the old one.
+    releaseSlot(item.get());
     auto released = std::make_shared<bool>(false);
     m_slots.push_back(Slot{item, released});
     QPointer<DownloadManager> self(this);

@@ -402,6 +402,14 @@ TEST_F(DownloadManagerTest, ListOperationsAtTheirEdges) {
     EXPECT_EQ(third->status(), ItemStatus::pause);
     manager->waitForStoreWrites();
     EXPECT_EQ(DownloadStore::unarchive(readFile(manager->storePath()))->size(), 2u);
+
+    // Restarting a running item keeps it to one slot.
+    manager->add(serve("h.mp4", "h", 4));
+    EXPECT_EQ(manager->runningCount(), 2);
+    manager->restart(0);
+    manager->progressArray().at(2)->pause(); // h makes room; the restarted item takes it
+    EXPECT_EQ(statusOf(*manager, 0), ItemStatus::downloading);
+    EXPECT_EQ(manager->runningCount(), 1);
 }
 
 TEST(DownloadItem, FileNamesAndAddresses) {
