@@ -7,6 +7,8 @@
 #include <QFileInfo>
 
 namespace {
+constexpr qint64 maximumResumeDataSize = 64 * 1024;
+
 // The characters a URL query may hold unescaped: what the percent-encoding fallback leaves alone.
 const QByteArray queryAllowed = "!$&'()*+,-./:;=?@_~";
 
@@ -87,7 +89,8 @@ bool DownloadItem::start(StatusChanged closure) {
     DownloadRequest* request = nullptr;
     if (m_cacheURL && m_context.resumeSession) {
         QFile file(m_cacheURL->toLocalFile());
-        if (file.open(QIODevice::ReadOnly)) {
+        // Resume data is a few hundred bytes; anything much larger is not ours.
+        if (file.open(QIODevice::ReadOnly) && file.size() <= maximumResumeDataSize) {
             if (const auto resume = ResumeData::decode(file.readAll()))
                 request = m_context.resumeSession->download(*resume, destination);
         }

@@ -358,7 +358,7 @@ std::optional<QString> DownloadManager::partialOf(const std::optional<QUrl>& cac
     if (!cacheURL || !cacheURL->isLocalFile())
         return std::nullopt;
     QFile file(cacheURL->toLocalFile());
-    if (!file.open(QIODevice::ReadOnly) || file.size() > 65536)
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024)
         return std::nullopt;
     const auto resume = ResumeData::decode(file.readAll());
     if (!resume)

@@ -37,7 +37,8 @@ bool DownloadSession::ownsPartial(const QString& path) const {
     const QFileInfo info(path);
     if (!info.fileName().endsWith(QLatin1String(".partial")) || info.isSymLink())
         return false;
-    return QDir(info.absolutePath()).canonicalPath() == QDir(m_partialDirectory).canonicalPath();
+    const QString folder = QDir(info.absolutePath()).canonicalPath();
+    return !folder.isEmpty() && folder == QDir(m_partialDirectory).canonicalPath();
 }
 
 DownloadRequest* DownloadSession::download(const QUrl& url, Destination destination) {

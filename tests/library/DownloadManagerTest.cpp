@@ -1,8 +1,10 @@
 #include "DownloadManager.h"
 #include "DistributedNotificationCenter.h"
 #include "DownloadStore.h"
+#include "KeyedArchive.h"
 #include "LocalVideoDBManager.h"
 #include "NotificationCenter.h"
+#include "PropertyList.h"
 #include "ProtocolTestServer.h"
 #include "ResumeData.h"
 #include "TestHome.h"
@@ -431,4 +433,40 @@ TEST(DownloadItem, FileNamesAndAddresses) {
     EXPECT_FALSE(DownloadItem(video, std::nullopt, context).cacheFileURL().has_value());
     EXPECT_FALSE(DownloadItem::isSafeSign("0123456789abcdef0123456789abcde/"));
     EXPECT_TRUE(DownloadItem::isSafeSign("0123456789abcdef0123456789abcdef"));
+}
+
+TEST(DownloadStore, KeepsEveryFieldAndTheResumeFileInOrder) {
+    std::vector<DownloadStore> entries{
+        {VideoDetailSamples::video(1), QUrl::fromLocalFile("/c/a b/AbCdEfGhIj")},
+        {VideoDetailSamples::video(2), std::nullopt}};
+    entries[1].videoInfo.title = "ünïcode & <markup>";
+    const QByteArray bytes = DownloadStore::archive(entries);
+    const auto back = DownloadStore::unarchive(bytes);
+    ASSERT_TRUE(back.has_value());
+    ASSERT_EQ(back->size(), 2u);
+    EXPECT_EQ(back->at(0).videoInfo, entries[0].videoInfo);
+    EXPECT_EQ(back->at(0).cacheURL, entries[0].cacheURL);
+    EXPECT_EQ(back->at(1).videoInfo, entries[1].videoInfo);
+    EXPECT_FALSE(back->at(1).cacheURL.has_value());
+
+    // The URL form with a base resolves against it.
+    QVariantMap withBase{
+        {"videoInfo", DownloadStore::videoInfoToPropertyList(entries[0].videoInfo)},
+        {"cacheURL", QVariantMap{{"relative", QString("AbCdEfGhIj")},
+                                 {"base", QVariantMap{{"relative", QString("file:///c/d/")}}}}}};
+    const auto based =
+        DownloadStore::unarchive(KeyedArchive::archiveRootData(PropertyList::toXml(QVariantList{withBase})));
+    ASSERT_TRUE(based.has_value());
+    EXPECT_EQ(based->front().cacheURL, QUrl("file:///c/d/AbCdEfGhIj"));
+
+    // One malformed entry (a field of the wrong type, or missing) makes the whole store unreadable.
+    QVariantMap broken = DownloadStore::videoInfoToPropertyList(entries[0].videoInfo);
+    broken["size"] = QString("12");
+    EXPECT_FALSE(DownloadStore::unarchive(KeyedArchive::archiveRootData(PropertyList::toXml(
+                                              QVariantList{withBase, QVariantMap{{"videoInfo", broken}}})))
+                     .has_value());
+    broken.remove("size");
+    EXPECT_FALSE(DownloadStore::unarchive(KeyedArchive::archiveRootData(PropertyList::toXml(
+                                              QVariantList{QVariantMap{{"videoInfo", broken}}})))
+                     .has_value());
 }
