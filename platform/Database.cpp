@@ -1,6 +1,8 @@
 #include "Database.h"
 
+#include <QDateTime>
 #include <QMetaType>
+#include <QThread>
 #include <sqlite3.h>
 
 Database::Database(QString path) : m_path(std::move(path)) {}
@@ -19,7 +21,8 @@ bool Database::open(int busyTimeoutMs, bool create) {
                              nullptr);
     if (rc == SQLITE_OK) {
         sqlite3_extended_result_codes(db, 1);
-        sqlite3_busy_timeout(db, busyTimeoutMs);
+        m_busyTimeoutMs = busyTimeoutMs;
+        sqlite3_busy_handler(db, &Database::waitForLock, this);
         // Opening is lazy: reading the schema is what finds a file that is not a database.
         rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     }
@@ -32,9 +35,23 @@ bool Database::open(int busyTimeoutMs, bool create) {
     return true;
 }
 
+// Retries a locked file every millisecond until the time-out. SQLite's own time-out backs off to
+// 100 ms between tries, and a program that keeps writing can then take the lock again in every
+// gap, so a waiting writer could run out of time although the lock was free most of the while.
+int Database::waitForLock(void* database, int attempt) {
+    auto* self = static_cast<Database*>(database);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (attempt == 0)
+        self->m_busySinceMs = now;
+    if (now - self->m_busySinceMs >= self->m_busyTimeoutMs)
+        return 0;
+    QThread::usleep(1000);
+    return 1;
+}
+
 void Database::close() {
-    for (sqlite3_stmt* statement : std::as_const(m_cache))
-        sqlite3_finalize(statement);
+    for (const Prepared& cached : std::as_const(m_cache))
+        sqlite3_finalize(cached.statement);
     m_cache.clear();
     if (m_db) {
         sqlite3_close_v2(m_db);
@@ -50,12 +67,12 @@ qint64 Database::changes() const {
     return m_db ? sqlite3_changes64(m_db) : 0;
 }
 
-sqlite3_stmt* Database::prepared(const QString& sql) {
+Database::Prepared Database::prepared(const QString& sql) {
     if (!m_db) {
         recordError();
-        return nullptr;
+        return {};
     }
-    if (sqlite3_stmt* cached = m_cache.take(sql))
+    if (Prepared cached = m_cache.take(sql); cached.statement)
         return cached;
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* statement = nullptr;
@@ -63,18 +80,18 @@ sqlite3_stmt* Database::prepared(const QString& sql) {
                            nullptr) != SQLITE_OK) {
         recordError();
         sqlite3_finalize(statement);
-        return nullptr;
+        return {};
     }
-    return statement;
+    return {statement, nullptr};
 }
 
-void Database::giveBack(const QString& sql, sqlite3_stmt* statement) {
-    sqlite3_reset(statement);
-    sqlite3_clear_bindings(statement);
+void Database::giveBack(const QString& sql, Prepared prepared) {
+    sqlite3_reset(prepared.statement);
+    sqlite3_clear_bindings(prepared.statement);
     if (m_db && !m_cache.contains(sql))
-        m_cache.insert(sql, statement);
+        m_cache.insert(sql, std::move(prepared));
     else
-        sqlite3_finalize(statement);
+        sqlite3_finalize(prepared.statement);
 }
 
 bool Database::bind(sqlite3_stmt* statement, const QVariantList& arguments) {
@@ -98,6 +115,8 @@ bool Database::bind(sqlite3_stmt* statement, const QVariantList& arguments) {
         case QMetaType::UInt:
         case QMetaType::Long:
         case QMetaType::LongLong:
+        case QMetaType::ULong:
+        case QMetaType::ULongLong:
         case QMetaType::Short:
         case QMetaType::UShort:
         case QMetaType::Char:
@@ -131,7 +150,8 @@ bool Database::bind(sqlite3_stmt* statement, const QVariantList& arguments) {
 }
 
 bool Database::executeUpdate(const QString& sql, const QVariantList& arguments) {
-    sqlite3_stmt* statement = prepared(sql);
+    Prepared update = prepared(sql);
+    sqlite3_stmt* statement = update.statement;
     if (!statement)
         return false;
     bool ok = bind(statement, arguments);
@@ -143,17 +163,17 @@ bool Database::executeUpdate(const QString& sql, const QVariantList& arguments) 
         if (!ok)
             recordError();
     }
-    giveBack(sql, statement);
+    giveBack(sql, std::move(update));
     return ok;
 }
 
 std::optional<ResultSet> Database::executeQuery(const QString& sql, const QVariantList& arguments) {
-    sqlite3_stmt* statement = prepared(sql);
-    if (!statement)
+    Prepared query = prepared(sql);
+    if (!query.statement)
         return std::nullopt;
-    if (!bind(statement, arguments)) {
-        giveBack(sql, statement);
+    if (!bind(query.statement, arguments)) {
+        giveBack(sql, std::move(query));
         return std::nullopt;
     }
-    return ResultSet(this, sql, statement);
+    return ResultSet(this, sql, query.statement, std::move(query.columns));
 }

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <QVariantList>
+#include <memory>
 #include <optional>
 
 struct sqlite3;
@@ -40,13 +41,23 @@ public:
 private:
     friend class ResultSet;
 
-    sqlite3_stmt* prepared(const QString& sql);
-    void giveBack(const QString& sql, sqlite3_stmt* statement);
+    // A prepared statement and, once a query has run it, the names of its result columns.
+    struct Prepared {
+        sqlite3_stmt* statement = nullptr;
+        std::shared_ptr<const ResultSet::Columns> columns;
+    };
+
+    Prepared prepared(const QString& sql);
+    void giveBack(const QString& sql, Prepared prepared);
     bool bind(sqlite3_stmt* statement, const QVariantList& arguments);
     void recordError();
 
+    static int waitForLock(void* database, int attempt);
+
     QString m_path;
     sqlite3* m_db = nullptr;
-    QHash<QString, sqlite3_stmt*> m_cache;
+    int m_busyTimeoutMs = 0;
+    qint64 m_busySinceMs = 0;
+    QHash<QString, Prepared> m_cache;
     QString m_lastError;
 };

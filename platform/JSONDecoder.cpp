@@ -1,26 +1,13 @@
 #include "JSONDecoder.h"
 
+#include "CodingPathLink.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
 
 namespace {
-
-// Where a value sits, kept as a chain up the call stack and turned into text only on failure.
-struct PathLink {
-    const PathLink* parent = nullptr;
-    QStringView key;
-    qsizetype index = -1;
-
-    QStringList toList() const {
-        QStringList path;
-        for (const PathLink* link = this; link && link->parent; link = link->parent)
-            path.prepend(link->index >= 0 ? QStringLiteral("Index %1").arg(link->index)
-                                          : link->key.toString());
-        return path;
-    }
-};
 
 QString typeName(const QJsonValue& value) {
     switch (value.type()) {
@@ -44,7 +31,7 @@ QString typeName(const QJsonValue& value) {
 
 class JSONValueDecoder final : public Decoder {
 public:
-    JSONValueDecoder(QJsonValue value, const PathLink& link, CodingError& error)
+    JSONValueDecoder(QJsonValue value, const CodingPathLink& link, CodingError& error)
         : m_value(std::move(value)), m_link(link), m_error(error) {}
 
     QStringList codingPath() const override { return m_link.toList(); }
@@ -100,13 +87,13 @@ private:
     }
 
     QJsonValue m_value;
-    const PathLink& m_link;
+    const CodingPathLink& m_link;
     CodingError& m_error;
 };
 
 class JSONKeyedDecodingContainer final : public KeyedDecodingContainer {
 public:
-    JSONKeyedDecodingContainer(QJsonObject object, const PathLink& link, CodingError& error)
+    JSONKeyedDecodingContainer(QJsonObject object, const CodingPathLink& link, CodingError& error)
         : m_object(std::move(object)), m_link(link), m_error(error) {}
 
     QStringList codingPath() const override { return m_link.toList(); }
@@ -121,20 +108,20 @@ public:
                        QStringLiteral("No value associated with key \"%1\".").arg(key)};
             return false;
         }
-        const PathLink link{&m_link, key};
+        const CodingPathLink link{&m_link, key};
         JSONValueDecoder value(found.value(), link, m_error);
         return read(value);
     }
 
 private:
     QJsonObject m_object;
-    const PathLink& m_link;
+    const CodingPathLink& m_link;
     CodingError& m_error;
 };
 
 class JSONUnkeyedDecodingContainer final : public UnkeyedDecodingContainer {
 public:
-    JSONUnkeyedDecodingContainer(QJsonArray array, const PathLink& link, CodingError& error)
+    JSONUnkeyedDecodingContainer(QJsonArray array, const CodingPathLink& link, CodingError& error)
         : m_array(std::move(array)), m_link(link), m_error(error) {}
 
     QStringList codingPath() const override { return m_link.toList(); }
@@ -149,7 +136,7 @@ public:
                        QStringLiteral("Unkeyed container is at end.")};
             return false;
         }
-        const PathLink link{&m_link, {}, m_index};
+        const CodingPathLink link{&m_link, {}, m_index};
         JSONValueDecoder element(m_array.at(m_index), link, m_error);
         if (!read(element))
             return false;
@@ -159,7 +146,7 @@ public:
 
 private:
     QJsonArray m_array;
-    const PathLink& m_link;
+    const CodingPathLink& m_link;
     CodingError& m_error;
     qsizetype m_index = 0;
 };
@@ -182,7 +169,7 @@ bool JSONValueDecoder::decodeUnkeyed(FunctionRef<bool(UnkeyedDecodingContainer&)
 
 bool JSONDecoder::decodeValue(const QJsonValue& json, FunctionRef<bool(Decoder&)> read, CodingError* error) {
     CodingError last;
-    const PathLink top;
+    const CodingPathLink top;
     JSONValueDecoder decoder(json, top, last);
     const bool ok = read(decoder);
     if (!ok && error)

@@ -1,5 +1,7 @@
 #include "JSONEncoder.h"
 
+#include "CodingPathLink.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -7,23 +9,9 @@
 
 namespace {
 
-struct PathLink {
-    const PathLink* parent = nullptr;
-    QStringView key;
-    qsizetype index = -1;
-
-    QStringList toList() const {
-        QStringList path;
-        for (const PathLink* link = this; link && link->parent; link = link->parent)
-            path.prepend(link->index >= 0 ? QStringLiteral("Index %1").arg(link->index)
-                                          : link->key.toString());
-        return path;
-    }
-};
-
 class JSONValueEncoder final : public Encoder {
 public:
-    JSONValueEncoder(const PathLink& link, CodingError& error) : m_link(link), m_error(error) {}
+    JSONValueEncoder(const CodingPathLink& link, CodingError& error) : m_link(link), m_error(error) {}
 
     QStringList codingPath() const override { return m_link.toList(); }
     CodingError& error() override { return m_error; }
@@ -52,20 +40,20 @@ private:
         return true;
     }
 
-    const PathLink& m_link;
+    const CodingPathLink& m_link;
     CodingError& m_error;
 };
 
 class JSONKeyedEncodingContainer final : public KeyedEncodingContainer {
 public:
-    JSONKeyedEncodingContainer(QJsonObject& object, const PathLink& link, CodingError& error)
+    JSONKeyedEncodingContainer(QJsonObject& object, const CodingPathLink& link, CodingError& error)
         : m_object(object), m_link(link), m_error(error) {}
 
     QStringList codingPath() const override { return m_link.toList(); }
     CodingError& error() override { return m_error; }
 
     bool encode(QStringView key, FunctionRef<bool(Encoder&)> write) override {
-        const PathLink link{&m_link, key};
+        const CodingPathLink link{&m_link, key};
         JSONValueEncoder value(link, m_error);
         if (!write(value))
             return false;
@@ -75,13 +63,13 @@ public:
 
 private:
     QJsonObject& m_object;
-    const PathLink& m_link;
+    const CodingPathLink& m_link;
     CodingError& m_error;
 };
 
 class JSONUnkeyedEncodingContainer final : public UnkeyedEncodingContainer {
 public:
-    JSONUnkeyedEncodingContainer(QJsonArray& array, const PathLink& link, CodingError& error)
+    JSONUnkeyedEncodingContainer(QJsonArray& array, const CodingPathLink& link, CodingError& error)
         : m_array(array), m_link(link), m_error(error) {}
 
     QStringList codingPath() const override { return m_link.toList(); }
@@ -89,7 +77,7 @@ public:
     qsizetype count() const override { return m_array.size(); }
 
     bool append(FunctionRef<bool(Encoder&)> write) override {
-        const PathLink link{&m_link, {}, m_array.size()};
+        const CodingPathLink link{&m_link, {}, m_array.size()};
         JSONValueEncoder element(link, m_error);
         if (!write(element))
             return false;
@@ -99,7 +87,7 @@ public:
 
 private:
     QJsonArray& m_array;
-    const PathLink& m_link;
+    const CodingPathLink& m_link;
     CodingError& m_error;
 };
 
@@ -123,7 +111,7 @@ bool JSONValueEncoder::encodeUnkeyed(FunctionRef<bool(UnkeyedEncodingContainer&)
 
 bool JSONEncoder::encodeToValue(FunctionRef<bool(Encoder&)> write, QJsonValue& out, CodingError* error) {
     CodingError last;
-    const PathLink top;
+    const CodingPathLink top;
     JSONValueEncoder encoder(top, last);
     if (!write(encoder)) {
         if (error)

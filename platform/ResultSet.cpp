@@ -4,16 +4,20 @@
 
 #include <sqlite3.h>
 
-ResultSet::ResultSet(Database* database, QString sql, sqlite3_stmt* statement)
-    : m_database(database), m_sql(std::move(sql)), m_statement(statement) {
-    auto columns = std::make_shared<QHash<QString, int>>();
+ResultSet::ResultSet(Database* database, QString sql, sqlite3_stmt* statement,
+                     std::shared_ptr<const Columns> columns)
+    : m_database(database), m_sql(std::move(sql)), m_statement(statement), m_columns(std::move(columns)) {
+    // The names are learnt once per statement; a changed schema (another column count) relearns them.
     const int count = sqlite3_column_count(statement);
+    if (m_columns && m_columns->size() == count)
+        return;
+    auto names = std::make_shared<Columns>();
     for (int i = 0; i < count; ++i) {
         const QString name = QString::fromUtf8(sqlite3_column_name(statement, i)).toLower();
-        if (!columns->contains(name))
-            columns->insert(name, i);
+        if (!names->contains(name))
+            names->insert(name, i);
     }
-    m_columns = std::move(columns);
+    m_columns = std::move(names);
 }
 
 ResultSet::ResultSet(ResultSet&& other) noexcept
@@ -40,7 +44,7 @@ ResultSet::~ResultSet() {
 
 void ResultSet::finish() {
     if (m_statement) {
-        m_database->giveBack(m_sql, m_statement);
+        m_database->giveBack(m_sql, {m_statement, m_columns});
         m_statement = nullptr;
     }
 }
@@ -59,6 +63,9 @@ bool ResultSet::next() {
 }
 
 int ResultSet::columnIndex(const QString& name) const {
+    const auto found = m_columns->constFind(name);
+    if (found != m_columns->constEnd())
+        return found.value();
     return m_columns->value(name.toLower(), -1);
 }
 

@@ -14,6 +14,7 @@ struct sqlite3_stmt;
 // its database or be kept while the database runs other statements.
 class ResultSet {
 public:
+    using Columns = QHash<QString, int>; // lower-case name -> position
     ResultSet(ResultSet&& other) noexcept;
     ResultSet& operator=(ResultSet&& other) noexcept;
     ResultSet(const ResultSet&) = delete;
@@ -35,11 +36,12 @@ public:
 
 private:
     friend class Database;
-    ResultSet(Database* database, QString sql, sqlite3_stmt* statement);
+    ResultSet(Database* database, QString sql, sqlite3_stmt* statement,
+              std::shared_ptr<const Columns> columns);
     void finish();
 
     Database* m_database;
     QString m_sql;
     sqlite3_stmt* m_statement;
-    std::shared_ptr<const QHash<QString, int>> m_columns;
+    std::shared_ptr<const Columns> m_columns;
 };

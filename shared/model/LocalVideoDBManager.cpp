@@ -140,11 +140,26 @@ LocalVideoDBManager::LocalVideoDBManager(const QString& databasePath) : m_db(dat
         Console::line("db open failure");
 }
 
+template <typename Body> bool LocalVideoDBManager::writing(Body body) {
+    if (!m_db.executeUpdate(QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    if (body() && m_db.executeUpdate(QStringLiteral("COMMIT")))
+        return true;
+    m_db.executeUpdate(QStringLiteral("ROLLBACK"));
+    return false;
+}
+
 bool LocalVideoDBManager::insert(const VideoDetail& video) {
     std::lock_guard lock(m_mutex);
-    if (selectBySignLocked(video.sign))
+    bool exists = false;
+    // The check and the insert form one transaction, so that two programs inserting the same
+    // sign at once still make one row.
+    const bool ok = writing([&] {
+        exists = selectBySignLocked(video.sign).has_value();
+        return !exists && m_db.executeUpdate(insertSQL, insertArguments(video));
+    });
+    if (exists)
         return false;
-    const bool ok = m_db.executeUpdate(insertSQL, insertArguments(video));
     Console::line(QStringLiteral("insert ") + QLatin1String(resultText(ok)));
     return ok;
 }
@@ -179,14 +194,14 @@ std::vector<VideoDetail> LocalVideoDBManager::selectAll() {
 
 bool LocalVideoDBManager::deleteBySign(const QString& sign) {
     std::lock_guard lock(m_mutex);
-    const bool ok = m_db.executeUpdate(deleteBySignSQL, {sign});
+    const bool ok = writing([&] { return m_db.executeUpdate(deleteBySignSQL, {sign}); });
     Console::line(QStringLiteral("delete ") + sign + QLatin1Char(' ') + QLatin1String(resultText(ok)));
     return ok;
 }
 
 bool LocalVideoDBManager::deleteAll() {
     std::lock_guard lock(m_mutex);
-    const bool ok = m_db.executeUpdate(deleteAllSQL);
+    const bool ok = writing([&] { return m_db.executeUpdate(deleteAllSQL); });
     Console::line(QStringLiteral("delete all ") + QLatin1String(resultText(ok)));
     return ok;
 }

@@ -13,7 +13,9 @@
 // The file starts as a copy of the seed database compiled into the programs.
 //
 // Every operation runs on the caller's thread under one lock, so the manager can be shared by the
-// main thread and work queues; the busy time-out lets one program wait out the other's lock.
+// main thread and work queues. Writes take the file's write lock before they read anything, and
+// the busy time-out lets one program wait out the other's lock: a write that first read and then
+// asked for the lock could be refused at once when the other program is committing.
 class LocalVideoDBManager {
 public:
     static LocalVideoDBManager& shared();
@@ -37,6 +39,9 @@ public:
 
 private:
     std::optional<VideoDetail> selectBySignLocked(const QString& sign);
+    // Runs `body` inside a write transaction taken at its start, committed when `body` succeeds and
+    // rolled back otherwise; false when the transaction cannot be had or committed.
+    template <typename Body> bool writing(Body body);
 
     std::mutex m_mutex;
     Database m_db;

@@ -1,4 +1,5 @@
 #include "LocalVideoDBManager.h"
+#include "AppInfo.h"
 #include "Database.h"
 #include "TestHome.h"
 #include "VideoDetailSamples.h"
@@ -134,6 +135,27 @@ TEST(LocalVideoDBManager, AnExistingDamagedFileIsNeverReseeded) {
     EXPECT_EQ(QFileInfo(empty).size(), 0);
 }
 
+TEST(LocalVideoDBManager, AMissingFolderIsReportedAndLeavesNoFileBehind) {
+    TestHome home;
+    const QString path = home.file("missing/Corvex.db");
+    const std::string lines = printed([&] {
+        LocalVideoDBManager db(path);
+        EXPECT_FALSE(db.insert(VideoDetailSamples::video(1)));
+        EXPECT_TRUE(db.selectAll().empty());
+    });
+    EXPECT_NE(lines.find("Cannot copy the seed database to " + path.toStdString()), std::string::npos);
+    EXPECT_NE(lines.find(path.toStdString() + "\ndb open failure\ninsert false\n"), std::string::npos);
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST(LocalVideoDBManager, TheSharedLibraryLivesInApplicationSupport) {
+    EXPECT_EQ(LocalVideoDBManager::defaultDatabasePath(),
+              AppInfo::applicationSupportDirectory() + "/Corvex.db");
+    printed([] { LocalVideoDBManager::shared(); });
+    EXPECT_EQ(LocalVideoDBManager::shared().databasePath(), LocalVideoDBManager::defaultDatabasePath());
+    EXPECT_TRUE(QFileInfo(LocalVideoDBManager::defaultDatabasePath()).isWritable());
+}
+
 TEST(LocalVideoDBManager, OneManagerIsSafeToShareBetweenThreads) {
     TestHome home;
     LocalVideoDBManager db(home.file("Corvex.db"));
@@ -151,6 +173,23 @@ TEST(LocalVideoDBManager, OneManagerIsSafeToShareBetweenThreads) {
             thread.join();
     });
     EXPECT_EQ(db.selectAll().size(), 50u);
+}
+
+TEST(LocalVideoDBManager, TwoConnectionsInsertingTheSameSignsMakeOneRowEach) {
+    TestHome home;
+    const QString path = home.file("Corvex.db");
+    LocalVideoDBManager first(path);
+    printed([&] {
+        LocalVideoDBManager second(path);
+        std::thread thread([&] {
+            for (int n = 0; n < 100; ++n)
+                second.insert(VideoDetailSamples::video(n));
+        });
+        for (int n = 0; n < 100; ++n)
+            first.insert(VideoDetailSamples::video(n));
+        thread.join();
+    });
+    EXPECT_EQ(first.selectAll().size(), 100u);
 }
 
 TEST(LocalVideoDBManager, TwoProgramsWritingAtOnceLoseNothing) {
