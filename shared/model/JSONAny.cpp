@@ -142,7 +142,7 @@ bool encodeDictionaryAt(KeyedEncodingContainer& container, const Map& map, int d
     for (const auto& [text, value] : map) {
         const JSONCodingKey key(text);
         if (!container.encode(key.stringValue(),
-                              [&](Encoder& slot) { return encodeNested(slot, value, depth); }))
+                              [&, &value = value](Encoder& slot) { return encodeNested(slot, value, depth); }))
             return false;
     }
     return true;

@@ -56,6 +56,9 @@ std::optional<QString> Envelope::open(const QByteArray& replyBody) const {
     const auto cipher = AesCipher::make(m_key, m_iv);
     if (!cipher)
         return std::nullopt;
+    // Whole quantums only: Qt would otherwise accept a text whose "=" padding is missing.
+    if (replyBody.size() % 4 != 0)
+        return std::nullopt;
     const auto decoded = QByteArray::fromBase64Encoding(
         replyBody, QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded)

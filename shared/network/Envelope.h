@@ -13,7 +13,8 @@
 // and initialisation vector, and the cipher text is written as standard Base64 ("=" padding, no
 // line breaks). That Base64 text travels as the form field "i" beside the operation code "f".
 //
-// Opening a reply: strict Base64 (any character outside the alphabet fails), decipher, check and
+// Opening a reply: strict Base64 (any character outside the alphabet, or missing "=" padding,
+// fails), decipher, check and
 // remove the padding, strict UTF-8, then every NUL character removed wherever it stands.
 //
 // Pure functions of their input: usable from any thread.

@@ -1,5 +1,7 @@
 #include "UpgradeInfo.h"
 
+#include <QJsonDocument>
+
 #include <array>
 
 namespace {
@@ -14,6 +16,15 @@ std::optional<UpgradeInfo> UpgradeInfo::fromUpdateData(const QJsonObject& data) 
         return value.isString() ? value.toString() : QString();
     };
     return UpgradeInfo{text("url"), text("md5"), text("ver"), text("exp")};
+}
+
+std::optional<UpgradeInfo> UpgradeInfo::fromUpdateReply(const QString& text) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    const QJsonValue data = document.object().value(QLatin1String("data"));
+    return data.isObject() ? fromUpdateData(data.toObject()) : std::nullopt;
 }
 
 std::optional<UpgradeInfo> UpgradeInfo::fromJsonObject(const QJsonObject& object) {

@@ -17,6 +17,10 @@ struct UpgradeInfo {
     // not a text.
     static std::optional<UpgradeInfo> fromUpdateData(const QJsonObject& data);
 
+    // The update check's reply text: a JSON object whose "data" object is read as above; none
+    // when the text is not JSON, not an object, or "data" is not an object.
+    static std::optional<UpgradeInfo> fromUpdateReply(const QString& text);
+
     // The strict coding: the four keys, all required texts.
     static std::optional<UpgradeInfo> fromJsonObject(const QJsonObject& object);
     QJsonObject toJsonObject() const;

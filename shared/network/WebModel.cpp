@@ -1,12 +1,15 @@
 #include "WebModel.h"
 
 #include "AppInfo.h"
+#include "KeywordResponse.h"
 #include "MainThread.h"
 #include "NotificationCenter.h"
 #include "Preferences.h"
 #include "UserDefaults.h"
+#include "VideoDetailResponse.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QFile>
 #include <QFileInfo>
 #include <QHttpMultiPart>
@@ -45,9 +48,10 @@ QString makeIdentifier(UserDefaults& suite) {
 }
 
 // A completion handed to a request, called at most once.
-template <typename... Args> void call(const std::function<void(Args...)>& completion, Args... args) {
+template <typename... Args, typename... Given>
+void call(const std::function<void(Args...)>& completion, Given&&... given) {
     if (completion)
-        completion(std::move(args)...);
+        completion(std::forward<Given>(given)...);
 }
 } // namespace
 
@@ -192,32 +196,158 @@ std::optional<QString> WebModel::open(const Reply& reply) const {
     return m_envelope.open(*reply.text);
 }
 
+// ---- catalogue requests
+
+void WebModel::requestBaseInfo(std::function<void(std::optional<BaseInfoResponse>)> completion) {
+    if (m_baseInfo)
+        return call(completion, m_baseInfo);
+    const QString text = QStringLiteral(R"({"ui":"%1"})").arg(installationID());
+    send(501, text, srcURL(), [this, completion](const Reply& reply) {
+        const auto opened = open(reply);
+        if (!opened)
+            return call(completion, std::optional<BaseInfoResponse>());
+        // A reply that does not decode empties the cache, so the next call asks again.
+        m_baseInfo = BaseInfoResponse::fromJson(opened->toUtf8());
+        call(completion, m_baseInfo);
+    });
+}
+
+void WebModel::requestVideoList(const VideoListRequest& request,
+                                std::function<void(std::optional<VideoListResponse>, int, bool)> completion) {
+    m_latestRequest = request;
+    const QByteArray json = request.toJson();
+    if (json.isEmpty())
+        return;
+    const auto status = send(502, QString::fromUtf8(json), srcURL(), [this, completion](const Reply& reply) {
+        std::optional<VideoListResponse> response;
+        if (const auto opened = open(reply))
+            response = VideoListResponse::fromJson(opened->toUtf8());
+        call(completion, response, reply.statusCode, reply.noResponse);
+    });
+    if (status == Envelope::SealStatus::cipherError)
+        call(completion, std::optional<VideoListResponse>(), 0, true);
+}
+
+void WebModel::requestVideoList(const VideoListRequest& request,
+                                std::function<void(std::optional<TotalVideo>)> completion) {
+    const auto failed = [this, completion] {
+        if (m_latestRequest)
+            m_latestRequest->page -= 1;
+        call(completion, std::optional<TotalVideo>());
+    };
+    m_latestRequest = request;
+    const QByteArray json = request.toJson();
+    if (json.isEmpty())
+        return failed();
+    const auto status =
+        send(502, QString::fromUtf8(json), srcURL(), [this, completion, failed](const Reply& reply) {
+            std::optional<VideoListResponse> response;
+            if (const auto opened = open(reply))
+                response = VideoListResponse::fromJson(opened->toUtf8());
+            if (!response)
+                return failed();
+            call(completion, std::optional<TotalVideo>(response->data));
+        });
+    if (status != Envelope::SealStatus::sealed)
+        failed();
+}
+
+void WebModel::requestVideoDetail(const QString& sign,
+                                  std::function<void(std::optional<VideoDetail>)> completion) {
+    const QString text = QStringLiteral(R"({"ui":"%1", "sign":"%2"})").arg(installationID(), sign);
+    const auto status = send(504, text, srcURL(), [this, completion](const Reply& reply) {
+        const auto opened = open(reply);
+        const auto response = opened ? VideoDetailResponse::fromJson(opened->toUtf8()) : std::nullopt;
+        call(completion, response ? std::optional<VideoDetail>(response->data) : std::nullopt);
+    });
+    if (status == Envelope::SealStatus::cipherError)
+        call(completion, std::optional<VideoDetail>());
+}
+
+void WebModel::requestKeywords(const QString& typed,
+                               std::function<void(std::optional<std::vector<QString>>)> completion) {
+    const QString keywords = QString::fromLatin1(typed.toUtf8().toBase64());
+    const QString text = QStringLiteral(R"({"ui":"%1", "keywords":"%2"})").arg(installationID(), keywords);
+    send(505, text, srcURL(), [this, completion](const Reply& reply) {
+        const auto opened = open(reply);
+        const auto response = opened ? KeywordResponse::fromJson(opened->toUtf8()) : std::nullopt;
+        call(completion, response ? std::optional<std::vector<QString>>(response->data) : std::nullopt);
+    });
+}
+
 // ---- reporting requests
+
+void WebModel::sendHeartbeat(HeartBeatType kind, const QString& n,
+                             std::function<void(std::optional<HeartbeatResponse>)> completion) {
+    const QString text =
+        QStringLiteral(R"({"n":"%1", "ui":"%2","ct":"%3","v":"%4","type":"%5","ismac":"1"})")
+            .arg(n, installationID(), QString::number(m_ct), fullVersion(), QString::number(int(kind) + 1));
+    const auto status = send(21, text, liteCountURL(), [this, completion](const Reply& reply) {
+        const auto opened = open(reply);
+        if (!opened)
+            return call(completion, std::optional<HeartbeatResponse>());
+        m_heartbeatResponse = HeartbeatResponse::fromJson(opened->toUtf8());
+        call(completion, m_heartbeatResponse);
+        m_notifications->post(heartbeatUpdatedNotification());
+    });
+    if (status == Envelope::SealStatus::cipherError)
+        call(completion, std::optional<HeartbeatResponse>());
+}
+
+void WebModel::requestGuideInfo() {
+    const QString text = QStringLiteral(R"({"ui":"%1","v":"%2"})").arg(installationID(), fullVersion());
+    send(214, text, liteCountURL(), [this](const Reply& reply) {
+        m_guideModel.reset();
+        if (const auto opened = open(reply)) {
+            if (auto response = GuideResponse::fromJson(opened->toUtf8())) {
+                auto model = std::make_shared<GuideModel>(std::move(*response));
+                model->loadImages();
+                m_guideModel = std::move(model);
+            }
+        }
+        m_notifications->post(newFeatureUpdatedNotification());
+        QVariantMap userInfo;
+        if (m_guideModel)
+            userInfo.insert(QStringLiteral("leftPanel"), QVariant::fromValue(m_guideModel->leftPanel()));
+        m_notifications->post(leafletUpdatedNotification(), nullptr, userInfo);
+    });
+}
 
 void WebModel::reportInstall(InstallWay way, const QString& n,
                              std::function<void(std::optional<QString>)> completion) {
     const QString text = QStringLiteral(R"({"n":"%1","ui":"%2","v":"%3","type":%4})")
-                             .arg(n, installationID(), fullVersion())
-                             .arg(int(way) + 1);
-    // Nothing sent: nothing to report back.
+                             .arg(n, installationID(), fullVersion(), QString::number(int(way) + 1));
+    // One substitution pass for all values, so that a "%1" inside one of them stays as it is.
     send(13, text, liteCountURL(), [this, completion](const Reply& reply) {
         const auto opened = open(reply);
         if (!opened)
             return call(completion, std::optional<QString>());
-        QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(opened->toUtf8(), &error);
-        if (error.error != QJsonParseError::NoError || !document.isObject())
+        const auto counter = installCounter(*opened);
+        if (!counter)
             return call(completion, std::optional<QString>());
-        const QJsonValue data = document.object().value(QStringLiteral("data"));
-        // Integers only: a text, a fraction, a boolean or nothing stores nothing.
-        const double number = data.toDouble();
-        if (!data.isDouble() || std::floor(number) != number || number < -9.2e18 || number > 9.2e18)
-            return call(completion, std::optional<QString>());
-        m_ct = data.toVariant().toLongLong();
+        m_ct = *counter;
         m_standardDefaults->setInteger(m_ct, QStringLiteral("ct"));
         m_standardDefaults->synchronize();
         call(completion, std::optional<QString>(*opened));
     });
+}
+
+std::optional<qint64> WebModel::installCounter(const QString& replyText) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(replyText.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    const QJsonValue data = document.object().value(QStringLiteral("data"));
+    if (!data.isDouble())
+        return std::nullopt;
+    // Whole numbers that fit in 64 bits (JSON integers are kept exactly; 7.0 counts as 7).
+    const QVariant exact = data.toVariant();
+    if (exact.typeId() == QMetaType::LongLong)
+        return exact.toLongLong();
+    const double number = data.toDouble();
+    if (!std::isfinite(number) || std::floor(number) != number || number < -9.2e18 || number > 9.2e18)
+        return std::nullopt;
+    return qint64(number);
 }
 
 void WebModel::sendFeedback(qint64 type, const QString& content, const QString& contact,
@@ -299,14 +429,7 @@ void WebModel::checkUpdate(std::function<void(std::optional<UpgradeInfo>)> compl
         const auto opened = open(reply);
         if (!opened)
             return call(completion, std::optional<UpgradeInfo>());
-        QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(opened->toUtf8(), &error);
-        if (error.error != QJsonParseError::NoError || !document.isObject())
-            return call(completion, std::optional<UpgradeInfo>());
-        if (!completion)
-            return;
-        const QJsonValue data = document.object().value(QStringLiteral("data"));
-        completion(data.isObject() ? UpgradeInfo::fromUpdateData(data.toObject()) : std::nullopt);
+        call(completion, UpgradeInfo::fromUpdateReply(*opened));
     });
     if (status != Envelope::SealStatus::sealed)
         call(completion, std::optional<UpgradeInfo>());
@@ -324,6 +447,16 @@ void WebModel::startRefreshes() {
     m_midnightTimer->setTimerType(Qt::PreciseTimer);
     connect(m_midnightTimer, &QTimer::timeout, this, &WebModel::checkMidnightTimer);
     armMidnightTimer();
+    // A wake looks at the clock at once; without a system bus the periodic recheck covers it.
+    QDBusConnection::systemBus().connect(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"), this,
+        SLOT(prepareForSleep(bool)));
+}
+
+void WebModel::prepareForSleep(bool starting) {
+    if (!starting)
+        checkMidnightTimer();
 }
 
 QDateTime WebModel::firstMidnightFireDate(const QDateTime& now, quint32 r) {
@@ -366,6 +499,10 @@ void WebModel::checkMidnightTimer() {
     armMidnightTimer();
 }
 
-void WebModel::midnightRefresh() {}
+void WebModel::midnightRefresh() {
+    sendHeartbeat(HeartBeatType::MidNight, QStringLiteral("1000"));
+}
 
-void WebModel::refreshGudieInfo() {}
+void WebModel::refreshGudieInfo() {
+    requestGuideInfo();
+}

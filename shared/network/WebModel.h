@@ -1,7 +1,13 @@
 #pragma once
 
+#include "BaseInfoResponse.h"
 #include "Envelope.h"
+#include "GuideModel.h"
+#include "HeartbeatResponse.h"
 #include "UpgradeInfo.h"
+#include "VideoDetail.h"
+#include "VideoListRequest.h"
+#include "VideoListResponse.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -9,8 +15,10 @@
 #include <QUrl>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 class NotificationCenter;
 class QNetworkAccessManager;
@@ -73,10 +81,49 @@ public:
     // This client's installation identifier (userID() unless it was given a suite of its own).
     QString installationID();
 
-    // ---- kept values
+    // ---- kept values (written on the main thread only)
+    // The query of the most recent video-list request, stored before it was sent.
+    const std::optional<VideoListRequest>& latestRequest() const { return m_latestRequest; }
+    void setLatestRequest(const std::optional<VideoListRequest>& request) { m_latestRequest = request; }
+    // The last heartbeat reply that arrived and deciphered (none when it did not decode).
+    const std::optional<HeartbeatResponse>& heartbeatResponse() const { return m_heartbeatResponse; }
+    // The counter an install reply assigns and every heartbeat sends; kept under "ct" in the
+    // program's own defaults.
     qint64 ct() const { return m_ct; }
+    // The cached base information.
+    const std::optional<BaseInfoResponse>& baseInfo() const { return m_baseInfo; }
+    // The guide built from the last guide reply that decoded; none while a reply is awaited
+    // after one that did not. Readers may keep the pointer; a new reply makes a new model.
+    std::shared_ptr<GuideModel> guideModel() const { return m_guideModel; }
+
+    // ---- catalogue requests (501-505)
+    // A cached reply is handed over at once, on the caller's thread, and nothing is sent.
+    void requestBaseInfo(std::function<void(std::optional<BaseInfoResponse>)> completion);
+    // First-page form: the reply (none when there is no usable one), the HTTP status (0 without a
+    // response) and whether no HTTP response arrived at all.
+    void requestVideoList(const VideoListRequest& request,
+                          std::function<void(std::optional<VideoListResponse>, int, bool)> completion);
+    // Next-page form: the reply's page of videos. Without a usable reply the latest request's page
+    // is lowered by one first, so that the same page is asked for again next time.
+    void requestVideoList(const VideoListRequest& request,
+                          std::function<void(std::optional<TotalVideo>)> completion);
+    // May be called from a work queue; the completion still runs on the main thread (at once on
+    // the caller's thread when nothing could be sent). Hands over the reply's record.
+    void requestVideoDetail(const QString& sign, std::function<void(std::optional<VideoDetail>)> completion);
+    // The suggestions for a typed text, in the server's order.
+    void requestKeywords(const QString& typed,
+                         std::function<void(std::optional<std::vector<QString>>)> completion);
 
     // ---- reporting requests
+    // Heartbeat (21). A reply that deciphers replaces heartbeatResponse (with none when it does
+    // not decode), goes to the completion, then "HeartbeatUpdated" is posted; a failed exchange
+    // changes nothing and posts nothing.
+    void sendHeartbeat(HeartBeatType kind, const QString& n,
+                       std::function<void(std::optional<HeartbeatResponse>)> completion = {});
+    // Guide (214). Every reply clears guideModel, sets it again when it decodes, then posts
+    // "NewFeatureUpdated" and "leafletUpdated" (user info "leftPanel": the side-panel pictures as
+    // a GuideModel::Pictures, only when a model is held).
+    void requestGuideInfo();
     // Install or update report (13). The completion gets the opened reply text, or nothing when
     // the exchange failed, the reply does not decipher, or its "data" is not an integer.
     void reportInstall(InstallWay way, const QString& n,
@@ -91,6 +138,9 @@ public:
     // read gives (the reason, false).
     void uploadCrashLog(const QString& filePath,
                         std::function<void(std::optional<QString>, bool)> completion = {});
+    // The counter an install reply carries: its "data" when that is an integer (a number without
+    // a fraction); none for a text that is not a JSON object or any other "data".
+    static std::optional<qint64> installCounter(const QString& replyText);
     // Download report (503). Without a completion the reply is not even opened.
     void reportDownloadStatus(qint64 id, qint64 status,
                               std::function<void(std::optional<QString>)> completion = {});
@@ -131,6 +181,10 @@ protected:
     std::optional<QString> open(const Reply& reply) const;
     QString fullVersion() const;
 
+private slots:
+    // logind's PrepareForSleep: false when the machine has woken up.
+    void prepareForSleep(bool starting);
+
 private:
     QNetworkAccessManager* sessionManager();
     QNetworkRequest makeRequest(const QUrl& url) const;
@@ -148,7 +202,11 @@ private:
     std::function<QDateTime()> m_clock;
     std::function<quint32()> m_random;
 
+    std::optional<VideoListRequest> m_latestRequest;
+    std::optional<HeartbeatResponse> m_heartbeatResponse;
     qint64 m_ct = 0;
+    std::optional<BaseInfoResponse> m_baseInfo;
+    std::shared_ptr<GuideModel> m_guideModel;
     QNetworkAccessManager* m_session = nullptr;
     std::once_flag m_sessionOnce;
     std::once_flag m_userIDOnce;

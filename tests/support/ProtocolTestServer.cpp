@@ -215,16 +215,18 @@ void ProtocolTestServer::resetSwitches() {
 
 QJsonObject ProtocolTestServer::videoRecord(const QString& sign, const QString& title, const QString& url,
                                             qint64 size) {
+    // Addresses on loopback where nothing answers; addSampleVideo gives ones that are served.
+    const QString placeholder = QStringLiteral("http://127.0.0.1:9");
     return QJsonObject{
         {"id", 1000 + qint64(qHash(sign) % 9000)},
         {"sign", sign},
-        {"preurl", "https://cdn.zerafin.example/preview/" + sign + ".mp4"},
+        {"preurl", placeholder + "/preview/" + sign + ".mp4"},
         {"title", title.isEmpty() ? QStringLiteral("Video ") + sign.left(6) : title},
-        {"url", url.isEmpty() ? "https://cdn.zerafin.example/video/" + sign + ".mp4" : url},
+        {"url", url.isEmpty() ? placeholder + "/video/" + sign + ".mp4" : url},
         {"description", "A quiet loop."},
         {"time", 30000},
         {"size", size},
-        {"imgurl", "https://cdn.zerafin.example/thumb/" + sign + ".png"},
+        {"imgurl", placeholder + "/thumb/" + sign + ".png"},
         {"imgsize", 2048},
         {"tags", "nature,calm"},
         {"ratio", "16:9"},
@@ -237,7 +239,7 @@ QJsonObject ProtocolTestServer::videoRecord(const QString& sign, const QString& 
         {"down", 12},
         {"view", 340},
         {"author", "zerafin"},
-        {"avatar", "https://cdn.zerafin.example/avatar/zerafin.png"},
+        {"avatar", placeholder + "/avatar/zerafin.png"},
         {"avatarsize", 512},
         {"hp", ""},
         {"upcount", 3},
@@ -279,6 +281,13 @@ QJsonObject ProtocolTestServer::addSampleVideo(const QString& title, const QByte
     const QString sign = signOf(body);
     const QUrl url = serveFile(sign + QStringLiteral(".mp4"), body);
     QJsonObject video = videoRecord(sign, title, url.toString(), body.size());
+    const QByteArray thumbnail = samplePng();
+    const QString picture = serveFile(sign + QStringLiteral(".png"), thumbnail).toString();
+    video.insert("preurl", url.toString());
+    video.insert("imgurl", picture);
+    video.insert("imgsize", thumbnail.size());
+    video.insert("avatar", picture);
+    video.insert("avatarsize", thumbnail.size());
     addVideo(video);
     return video;
 }

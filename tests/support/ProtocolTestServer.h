@@ -101,14 +101,16 @@ public:
     void resetSwitches();
 
     // ---- fixtures
-    // A complete video record (all 25 keys) with plausible values.
+    // A complete video record (all 25 keys) with plausible values; its addresses point at a
+    // loopback port where nothing answers.
     static QJsonObject videoRecord(const QString& sign, const QString& title = {}, const QString& url = {},
                                    qint64 size = 1024);
     // Adds a video to the catalogue, replacing one with the same sign.
     void addVideo(const QJsonObject& video);
     void setVideoDetail(const QString& sign, const QJsonObject& video);
     void setVideos(const QList<QJsonObject>& videos);
-    // Serves `body` as "<sign>.mp4" and lists it in the catalogue with that file as its url.
+    // Serves `body` as "<sign>.mp4" and a small picture as "<sign>.png", and lists the video in
+    // the catalogue with those files as its url, preurl, imgurl and avatar.
     QJsonObject addSampleVideo(const QString& title, const QByteArray& body);
     // The sign of a video's content: MD5 of its first 10 MiB, lower-case hexadecimal.
     static QString signOf(const QByteArray& body);

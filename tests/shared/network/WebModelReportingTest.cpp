@@ -65,6 +65,12 @@ TEST_F(WebModelTest, FeedbackTextEscapesQuotesAndKeepsTheBlankBeforeLng) {
     EXPECT_EQ(text, Envelope::escapeQuotes(plain));
     EXPECT_TRUE(
         text->contains("say \\\"hi\\\"\nback\\slash")); // quotes escaped; line break and backslash kept
+
+    // Values go in as they are, placeholders of their own included.
+    client->sendFeedback(4, "100%1 %2", "%3", {});
+    EXPECT_TRUE(TestHome::waitUntil([&] { return server.requestsFor("26").size() == 2; }));
+    EXPECT_EQ(server.requestsFor("26").last().object().value("content").toString(), "100%1 %2");
+    EXPECT_EQ(server.requestsFor("26").last().object().value("contact").toString(), "%3");
 }
 
 TEST_F(WebModelTest, DownloadReportWritesBareNumbers) {
