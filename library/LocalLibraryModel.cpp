@@ -10,6 +10,7 @@
 #include "MainThread.h"
 #include "MediaProbe.h"
 #include "StringRandom.h"
+#include "WebModel.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,0 +1,295 @@
+#include "MpvPlayer.h"
+
+#include "Console.h"
+
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <QOpenGLFunctions>
+#include <cmath>
+#include <mpv/client.h>
+#include <mpv/render_gl.h>
+
+namespace {
+void* procAddress(void* context, const char* name) {
+    auto* gl = static_cast<QOpenGLContext*>(context);
+    return reinterpret_cast<void*>(gl->getProcAddress(name));
+}
+
+// Options fixed for every run: render through our OpenGL context, keep the item at its end with
+// the rate unchanged (the owner decides what comes next), never quit when idle, play silently
+// when no audio device exists, and read no user configuration or key bindings.
+const char* const kOptions[][2] = {
+    {"vo", "libmpv"},
+    {"hwdec", "auto-safe"},
+    // A wallpaper needs no more decoding threads than this; each one holds frames of its own.
+    {"vd-lavc-threads", "2"},
+    {"keep-open", "yes"},
+    {"keep-open-pause", "no"},
+    {"idle", "yes"},
+    {"audio-fallback-to-null", "yes"},
+    {"config", "no"},
+    {"load-scripts", "no"},
+    {"input-default-bindings", "no"},
+    {"input-vo-keyboard", "no"},
+    {"osc", "no"},
+    {"ytdl", "no"},
+    {"terminal", "no"},
+    {"msg-level", "all=no"},
+};
+} // namespace
+
+MpvPlayer::MpvPlayer(QObject* parent) : Player(parent) {
+    m_mpv = mpv_create();
+    if (!m_mpv) {
+        Console::line("video player could not be created");
+        return;
+    }
+    for (const auto& option : kOptions)
+        mpv_set_option_string(m_mpv, option[0], option[1]);
+    if (mpv_initialize(m_mpv) < 0) {
+        Console::line("video player could not be started");
+        mpv_terminate_destroy(m_mpv);
+        m_mpv = nullptr;
+        return;
+    }
+    mpv_observe_property(m_mpv, 0, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_observe_property(m_mpv, 0, "dwidth", MPV_FORMAT_INT64);
+    mpv_observe_property(m_mpv, 0, "dheight", MPV_FORMAT_INT64);
+    setFlag("pause", true);
+    setVolume(m_volume);
+    setMuted(m_muted);
+
+    // mpv calls this from its own threads; the events are read on the player's thread.
+    mpv_set_wakeup_callback(
+        m_mpv,
+        [](void* data) {
+            auto* self = static_cast<MpvPlayer*>(data);
+            if (!self->m_eventsQueued.exchange(true))
+                QMetaObject::invokeMethod(
+                    self, [self] { self->drainEvents(); }, Qt::QueuedConnection);
+        },
+        this);
+    setUpRendering();
+}
+
+MpvPlayer::~MpvPlayer() {
+    if (!m_mpv)
+        return;
+    mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
+    if (m_render) {
+        m_context->makeCurrent(m_surface.get());
+        mpv_render_context_set_update_callback(m_render, nullptr, nullptr);
+        mpv_render_context_free(m_render);
+        m_fbo.reset();
+        m_context->doneCurrent();
+    }
+    mpv_terminate_destroy(m_mpv);
+}
+
+double MpvPlayer::mpvVolumeForGain(float gain) {
+    if (!(gain > 0.0f))
+        return 0.0;
+    return 100.0 * std::cbrt(std::min(gain, 1.0f));
+}
+
+void MpvPlayer::setUpRendering() {
+    // Without a renderer, frames are still decoded and timed (items end as they should), just not
+    // shown.
+    auto withoutPicture = [this] { mpv_set_property_string(m_mpv, "vo", "null"); };
+    if (!QGuiApplication::instance())
+        return withoutPicture();
+    m_context = std::make_unique<QOpenGLContext>();
+    m_context->setShareContext(QOpenGLContext::globalShareContext());
+    if (!m_context->create()) {
+        Console::line("no OpenGL context for video; playing without picture");
+        m_context.reset();
+        return withoutPicture();
+    }
+    m_surface = std::make_unique<QOffscreenSurface>();
+    m_surface->setFormat(m_context->format());
+    m_surface->create();
+    if (!m_context->makeCurrent(m_surface.get())) {
+        Console::line("no OpenGL surface for video; playing without picture");
+        m_surface.reset();
+        m_context.reset();
+        return withoutPicture();
+    }
+    mpv_opengl_init_params glInit{procAddress, m_context.get()};
+    const char* api = MPV_RENDER_API_TYPE_OPENGL;
+    std::vector<mpv_render_param> params{{MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(api)},
+                                         {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit}};
+    // Hardware decoders on X11 hand frames over through the X display.
+    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+        params.push_back({MPV_RENDER_PARAM_X11_DISPLAY, x11->display()});
+    params.push_back({MPV_RENDER_PARAM_INVALID, nullptr});
+    if (mpv_render_context_create(&m_render, m_mpv, params.data()) < 0) {
+        Console::line("video renderer could not be created; playing without picture");
+        m_render = nullptr;
+        withoutPicture();
+    } else {
+        mpv_render_context_set_update_callback(
+            m_render,
+            [](void* data) {
+                auto* self = static_cast<MpvPlayer*>(data);
+                if (!self->m_renderQueued.exchange(true))
+                    QMetaObject::invokeMethod(
+                        self, [self] { self->renderFrame(); }, Qt::QueuedConnection);
+            },
+            this);
+    }
+    m_context->doneCurrent();
+}
+
+void MpvPlayer::setFlag(const char* name, bool value) {
+    if (!m_mpv)
+        return;
+    int flag = value ? 1 : 0;
+    mpv_set_property_async(m_mpv, 0, name, MPV_FORMAT_FLAG, &flag);
+}
+
+void MpvPlayer::replaceCurrentItem(const std::optional<QString>& path) {
+    m_item = path;
+    if (!m_mpv)
+        return;
+    if (path) {
+        const QByteArray file = path->toUtf8();
+        const char* command[] = {"loadfile", file.constData(), "replace", nullptr};
+        ++m_pendingLoads;
+        mpv_command_async(m_mpv, 0, command);
+    } else {
+        const char* command[] = {"stop", nullptr};
+        mpv_command_async(m_mpv, 0, command);
+        m_frame = {};
+        emit frameReady();
+    }
+}
+
+void MpvPlayer::play() {
+    m_playing = true;
+    setFlag("pause", false);
+}
+
+void MpvPlayer::pause() {
+    m_playing = false;
+    setFlag("pause", true);
+}
+
+void MpvPlayer::seekToZero() {
+    if (!m_mpv || !m_item)
+        return;
+    const char* command[] = {"seek", "0", "absolute", nullptr};
+    mpv_command_async(m_mpv, 0, command);
+}
+
+void MpvPlayer::setMuted(bool muted) {
+    m_muted = muted;
+    setFlag("mute", muted);
+}
+
+void MpvPlayer::setVolume(float volume) {
+    m_volume = volume;
+    if (!m_mpv)
+        return;
+    double scaled = mpvVolumeForGain(volume);
+    mpv_set_property_async(m_mpv, 0, "volume", MPV_FORMAT_DOUBLE, &scaled);
+}
+
+void MpvPlayer::setViewSize(const void* view, QSize pixels) {
+    m_viewSizes.insert(view, pixels);
+}
+
+void MpvPlayer::removeView(const void* view) {
+    m_viewSizes.remove(view);
+}
+
+void MpvPlayer::drainEvents() {
+    m_eventsQueued = false;
+    while (m_mpv) {
+        mpv_event* event = mpv_wait_event(m_mpv, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        switch (event->event_id) {
+        case MPV_EVENT_START_FILE:
+            m_currentEntry = static_cast<mpv_event_start_file*>(event->data)->playlist_entry_id;
+            if (m_pendingLoads > 0)
+                --m_pendingLoads;
+            break;
+        case MPV_EVENT_FILE_LOADED:
+            if (m_pendingLoads == 0 && m_item)
+                emit itemDidStart();
+            break;
+        case MPV_EVENT_END_FILE: {
+            auto* end = static_cast<mpv_event_end_file*>(event->data);
+            if (end->reason == MPV_END_FILE_REASON_ERROR && m_pendingLoads == 0 &&
+                end->playlist_entry_id == m_currentEntry && m_item) {
+                Console::line(QStringLiteral("video failed to load: %1 (%2)")
+                                  .arg(*m_item, QString::fromUtf8(mpv_error_string(end->error))));
+                emit itemDidFail();
+            }
+            break;
+        }
+        case MPV_EVENT_PROPERTY_CHANGE: {
+            auto* property = static_cast<mpv_event_property*>(event->data);
+            const QByteArray name(property->name);
+            if (name == "eof-reached" && property->format == MPV_FORMAT_FLAG) {
+                if (*static_cast<int*>(property->data) && m_pendingLoads == 0 && m_item)
+                    emit itemDidReachEnd();
+            } else if (name == "dwidth" || name == "dheight") {
+                const qint64 value =
+                    property->format == MPV_FORMAT_INT64 ? *static_cast<qint64*>(property->data) : 0;
+                if (name == "dwidth")
+                    m_videoSize.setWidth(int(value));
+                else
+                    m_videoSize.setHeight(int(value));
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+QSize MpvPlayer::renderSize() const {
+    // The picture is rendered once, as small as the largest view allows when it fills that view
+    // (cropped, never letter-boxed), and never above the video's own size.
+    double scale = 0.0;
+    for (auto it = m_viewSizes.cbegin(); it != m_viewSizes.cend(); ++it) {
+        if (it.value().isEmpty())
+            continue;
+        scale = std::max({scale, double(it.value().width()) / m_videoSize.width(),
+                          double(it.value().height()) / m_videoSize.height()});
+    }
+    if (scale <= 0.0 || scale > 1.0)
+        scale = 1.0;
+    return QSize(std::max(1, int(std::lround(m_videoSize.width() * scale))),
+                 std::max(1, int(std::lround(m_videoSize.height() * scale))));
+}
+
+void MpvPlayer::renderFrame() {
+    m_renderQueued = false;
+    if (!m_render || !m_context->makeCurrent(m_surface.get()))
+        return;
+    const uint64_t flags = mpv_render_context_update(m_render);
+    if ((flags & MPV_RENDER_UPDATE_FRAME) && !m_videoSize.isEmpty()) {
+        const QSize size = renderSize();
+        if (!m_fbo || m_fbo->size() != size)
+            m_fbo = std::make_unique<QOpenGLFramebufferObject>(size);
+        mpv_opengl_fbo fbo{int(m_fbo->handle()), size.width(), size.height(), 0};
+        int flip = 0;
+        mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+                                     {MPV_RENDER_PARAM_FLIP_Y, &flip},
+                                     {MPV_RENDER_PARAM_INVALID, nullptr}};
+        mpv_render_context_render(m_render, params);
+        // The views read the texture from their own contexts: hand the commands over first.
+        m_context->functions()->glFlush();
+        m_frame = Frame{m_fbo->texture(), size, m_videoSize};
+        m_context->doneCurrent();
+        emit frameReady();
+        return;
+    }
+    m_context->doneCurrent();
+}

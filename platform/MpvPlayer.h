@@ -1,0 +1,73 @@
+#pragma once
+
+#include "Player.h"
+
+#include <QHash>
+#include <atomic>
+#include <memory>
+
+struct mpv_handle;
+struct mpv_render_context;
+class QOpenGLContext;
+class QOffscreenSurface;
+class QOpenGLFramebufferObject;
+
+// The player over libmpv. One mpv handle decodes (hardware decoding where it is safe); one render
+// context draws each new frame once into a framebuffer object whose texture every view samples.
+// The OpenGL context used for that belongs to the application's shared context group (the
+// application sets Qt::AA_ShareOpenGLContexts), so the views' contexts can read the texture.
+// Without OpenGL the player still plays (sound only) and its views stay black.
+class MpvPlayer : public Player {
+    Q_OBJECT
+public:
+    explicit MpvPlayer(QObject* parent = nullptr);
+    ~MpvPlayer() override;
+
+    // mpv's volume scale is cubic (100 = unchanged gain); a linear gain g maps to 100 * cbrt(g).
+    static double mpvVolumeForGain(float gain);
+
+    bool isValid() const { return m_mpv != nullptr; }
+    bool canRender() const { return m_render != nullptr; }
+
+    std::optional<QString> currentItem() const override { return m_item; }
+    void replaceCurrentItem(const std::optional<QString>& path) override;
+    void play() override;
+    void pause() override;
+    bool isPlaying() const override { return m_playing; }
+    void seekToZero() override;
+    bool isMuted() const override { return m_muted; }
+    void setMuted(bool muted) override;
+    float volume() const override { return m_volume; }
+    void setVolume(float volume) override;
+
+    Frame currentFrame() const override { return m_frame; }
+    void setViewSize(const void* view, QSize pixels) override;
+    void removeView(const void* view) override;
+
+private:
+    void setUpRendering();
+    void drainEvents();
+    void renderFrame();
+    QSize renderSize() const;
+    void setFlag(const char* name, bool value);
+
+    mpv_handle* m_mpv = nullptr;
+    mpv_render_context* m_render = nullptr;
+    std::unique_ptr<QOpenGLContext> m_context;
+    std::unique_ptr<QOffscreenSurface> m_surface;
+    std::unique_ptr<QOpenGLFramebufferObject> m_fbo;
+
+    std::optional<QString> m_item;
+    bool m_playing = false;
+    bool m_muted = false;
+    float m_volume = 1.0f;
+    // Loads asked for and not yet started: events of an item being replaced are not reported.
+    int m_pendingLoads = 0;
+    qint64 m_currentEntry = -1;
+    QSize m_videoSize;
+    Frame m_frame;
+    QHash<const void*, QSize> m_viewSizes;
+
+    std::atomic_bool m_eventsQueued{false};
+    std::atomic_bool m_renderQueued{false};
+};
