@@ -71,8 +71,12 @@ std::shared_ptr<DownloadItem> DownloadManager::makeItem(const VideoDetail& video
     context.transferTimeoutMs = m_dependencies.transferTimeoutMs;
     auto item = std::make_shared<DownloadItem>(videoInfo, cacheURL, context);
     std::weak_ptr<DownloadItem> weak = item;
-    item->addCompletionHandler([this, weak, videoInfo](const DownloadResponse& response) {
-        handleDownloadResponse(weak, videoInfo, response);
+    // Neither the item nor the manager is owned by the handler: an item kept by someone else may
+    // outlive the manager.
+    QPointer<DownloadManager> self(this);
+    item->addCompletionHandler([self, weak, videoInfo](const DownloadResponse& response) {
+        if (self)
+            self->handleDownloadResponse(weak, videoInfo, response);
     });
     return item;
 }

@@ -111,7 +111,7 @@ std::optional<std::vector<DownloadStore>> DownloadStore::unarchive(const QByteAr
     const std::optional<QByteArray> data = KeyedArchive::unarchiveRootData(bytes);
     if (!data)
         return std::nullopt;
-    const std::optional<QVariant> plist = PropertyList::fromXml(*data);
+    const std::optional<QVariant> plist = PropertyList::fromData(*data);
     if (!plist || plist->typeId() != QMetaType::QVariantList)
         return std::nullopt;
     std::vector<DownloadStore> entries;

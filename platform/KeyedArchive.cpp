@@ -25,7 +25,7 @@ QByteArray KeyedArchive::archiveRootData(const QByteArray& data) {
 }
 
 std::optional<QByteArray> KeyedArchive::unarchiveRootData(const QByteArray& bytes) {
-    const std::optional<QVariant> plist = PropertyList::fromXml(bytes);
+    const std::optional<QVariant> plist = PropertyList::fromData(bytes);
     if (!plist || plist->typeId() != QMetaType::QVariantMap)
         return std::nullopt;
     const QVariantMap archive = plist->toMap();

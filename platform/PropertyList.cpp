@@ -5,6 +5,7 @@
 #include <QTimeZone>
 #include <QXmlStreamReader>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -295,6 +296,179 @@ private:
     QXmlStreamReader m_xml;
 };
 
+// Apple's binary property-list form ("bplist00"), read only: objects reached from the top object
+// through the offset table, every offset and reference checked against the data, nesting bounded.
+class BinaryReader {
+public:
+    explicit BinaryReader(const QByteArray& bytes) : m_data(bytes) {}
+
+    std::optional<QVariant> document() {
+        if (m_data.size() < 8 + 32 || !m_data.startsWith("bplist0"))
+            return std::nullopt;
+        const qsizetype trailer = m_data.size() - 32;
+        m_offsetSize = quint8(m_data[trailer + 6]);
+        m_refSize = quint8(m_data[trailer + 7]);
+        const quint64 count = be(trailer + 8, 8);
+        const quint64 top = be(trailer + 16, 8);
+        const quint64 table = be(trailer + 24, 8);
+        if (m_offsetSize < 1 || m_offsetSize > 8 || m_refSize < 1 || m_refSize > 8 || count == 0 ||
+            top >= count || table < 8 || table >= quint64(trailer) ||
+            count > (quint64(trailer) - table) / m_offsetSize)
+            return std::nullopt;
+        m_count = count;
+        m_table = qsizetype(table);
+        m_trailer = trailer;
+        return object(top, 0);
+    }
+
+private:
+    quint64 be(qsizetype at, int size) const {
+        quint64 value = 0;
+        for (int i = 0; i < size; ++i)
+            value = (value << 8) | quint8(m_data[at + i]);
+        return value;
+    }
+    bool fits(qsizetype at, quint64 size) const {
+        return at >= 0 && size <= quint64(m_trailer) && quint64(at) <= quint64(m_trailer) - size;
+    }
+    std::optional<qsizetype> offsetOf(quint64 index) const {
+        if (index >= m_count)
+            return std::nullopt;
+        const quint64 offset = be(m_table + qsizetype(index) * m_offsetSize, m_offsetSize);
+        if (offset < 8 || offset >= quint64(m_table))
+            return std::nullopt;
+        return qsizetype(offset);
+    }
+    // The element count after a marker: the low nibble, or an integer object when it is 0xF.
+    std::optional<quint64> length(qsizetype& at, quint8 marker) const {
+        const quint8 low = marker & 0x0F;
+        if (low != 0x0F)
+            return low;
+        if (!fits(at, 1))
+            return std::nullopt;
+        const quint8 intMarker = quint8(m_data[at]);
+        if ((intMarker & 0xF0) != 0x10 || (intMarker & 0x0F) > 3)
+            return std::nullopt;
+        const int size = 1 << (intMarker & 0x0F);
+        if (!fits(at + 1, size))
+            return std::nullopt;
+        const quint64 value = be(at + 1, size);
+        at += 1 + size;
+        return value;
+    }
+
+    std::optional<QVariant> object(quint64 index, int depth) {
+        if (depth > maximumDepth)
+            return std::nullopt;
+        const std::optional<qsizetype> start = offsetOf(index);
+        if (!start)
+            return std::nullopt;
+        qsizetype at = *start + 1;
+        const quint8 marker = quint8(m_data[*start]);
+        switch (marker >> 4) {
+        case 0x0:
+            if (marker == 0x08 || marker == 0x09)
+                return QVariant(marker == 0x09);
+            return std::nullopt;
+        case 0x1: {
+            const int size = 1 << (marker & 0x0F);
+            if (size > 16 || !fits(at, size))
+                return std::nullopt;
+            if (size == 16) // 128-bit integers only ever hold 64-bit values here
+                return QVariant(qint64(be(at + 8, 8)));
+            return QVariant(qint64(be(at, size)));
+        }
+        case 0x2: {
+            const int size = 1 << (marker & 0x0F);
+            if ((size != 4 && size != 8) || !fits(at, size))
+                return std::nullopt;
+            if (size == 4) {
+                const quint32 bits = quint32(be(at, 4));
+                float value;
+                std::memcpy(&value, &bits, 4);
+                return QVariant(double(value));
+            }
+            const quint64 bits = be(at, 8);
+            double value;
+            std::memcpy(&value, &bits, 8);
+            return QVariant(value);
+        }
+        case 0x3: {
+            if (marker != 0x33 || !fits(at, 8))
+                return std::nullopt;
+            const quint64 bits = be(at, 8);
+            double seconds;
+            std::memcpy(&seconds, &bits, 8);
+            const QDateTime epoch(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+            return QVariant(epoch.addMSecs(qint64(seconds * 1000.0)));
+        }
+        case 0x4: {
+            const auto size = length(at, marker);
+            if (!size || !fits(at, *size))
+                return std::nullopt;
+            return QVariant(m_data.mid(at, qsizetype(*size)));
+        }
+        case 0x5: {
+            const auto size = length(at, marker);
+            if (!size || !fits(at, *size))
+                return std::nullopt;
+            return QVariant(QString::fromLatin1(m_data.constData() + at, qsizetype(*size)));
+        }
+        case 0x6: {
+            const auto size = length(at, marker);
+            if (!size || *size > quint64(m_trailer) / 2 || !fits(at, *size * 2))
+                return std::nullopt;
+            QString text(qsizetype(*size), Qt::Uninitialized);
+            for (quint64 i = 0; i < *size; ++i)
+                text[qsizetype(i)] = QChar(char16_t(be(at + qsizetype(i) * 2, 2)));
+            return QVariant(text);
+        }
+        case 0x8: {
+            const int size = (marker & 0x0F) + 1;
+            if (size > 8 || !fits(at, size))
+                return std::nullopt;
+            return QVariant(PropertyList::uid(qint64(be(at, size))));
+        }
+        case 0xA: {
+            const auto size = length(at, marker);
+            if (!size || *size > quint64(m_trailer) / m_refSize || !fits(at, *size * m_refSize))
+                return std::nullopt;
+            QVariantList list;
+            for (quint64 i = 0; i < *size; ++i) {
+                auto element = object(be(at + qsizetype(i) * m_refSize, m_refSize), depth + 1);
+                if (!element)
+                    return std::nullopt;
+                list.append(*element);
+            }
+            return QVariant(list);
+        }
+        case 0xD: {
+            const auto size = length(at, marker);
+            if (!size || *size > quint64(m_trailer) / (2 * m_refSize) || !fits(at, *size * 2 * m_refSize))
+                return std::nullopt;
+            QVariantMap map;
+            for (quint64 i = 0; i < *size; ++i) {
+                auto key = object(be(at + qsizetype(i) * m_refSize, m_refSize), depth + 1);
+                auto element = object(be(at + qsizetype(*size + i) * m_refSize, m_refSize), depth + 1);
+                if (!key || !element || key->typeId() != QMetaType::QString)
+                    return std::nullopt;
+                map.insert(key->toString(), *element);
+            }
+            return QVariant(map);
+        }
+        default:
+            return std::nullopt;
+        }
+    }
+
+    const QByteArray& m_data;
+    int m_offsetSize = 0;
+    int m_refSize = 0;
+    quint64 m_count = 0;
+    qsizetype m_table = 0;
+    qsizetype m_trailer = 0;
+};
+
 } // namespace
 
 std::optional<QByteArray> PropertyList::tryToXml(const QVariant& root) {
@@ -317,6 +491,15 @@ std::optional<QVariant> PropertyList::fromXml(const QByteArray& bytes) {
         return std::nullopt;
     Reader reader(bytes);
     return reader.document();
+}
+
+std::optional<QVariant> PropertyList::fromBinary(const QByteArray& bytes) {
+    BinaryReader reader(bytes);
+    return reader.document();
+}
+
+std::optional<QVariant> PropertyList::fromData(const QByteArray& bytes) {
+    return bytes.startsWith("bplist") ? fromBinary(bytes) : fromXml(bytes);
 }
 
 QVariantMap PropertyList::uid(qint64 index) {

@@ -9,8 +9,8 @@
 //   <real>     double           <true/>/<false/>  bool
 //   <data>     QByteArray       <date>     QDateTime (UTC)
 //   <array>    QVariantList     <dict>     QVariantMap (keys written in sorted order)
-// The writer produces the standard header and tab indentation; the reader accepts any well-formed
-// XML property list and refuses anything else (wrong root, unknown element, bad number or Base64,
+// The writer produces the standard header and tab indentation; the XML reader accepts any
+// well-formed XML property list and refuses anything else (wrong root, unknown element, bad number or Base64,
 // nesting deeper than a damaged file could ever need).
 class PropertyList {
 public:
@@ -18,6 +18,10 @@ public:
     // None when the value holds something a property list cannot hold.
     static std::optional<QByteArray> tryToXml(const QVariant& root);
     static std::optional<QVariant> fromXml(const QByteArray& bytes);
+    // The binary form ("bplist00"), read only; object references appear as uid() dictionaries.
+    static std::optional<QVariant> fromBinary(const QByteArray& bytes);
+    // Either form, told apart by the binary header.
+    static std::optional<QVariant> fromData(const QByteArray& bytes);
 
     // The object reference of a keyed archive, written in XML as a dictionary holding only
     // "CF$UID" with an integer.

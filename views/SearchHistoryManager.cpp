@@ -26,7 +26,7 @@ QStringList SearchHistoryManager::load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const std::optional<QVariant> plist = PropertyList::fromXml(file.readAll());
+    const std::optional<QVariant> plist = PropertyList::fromData(file.readAll());
     if (!plist || plist->typeId() != QMetaType::QVariantList)
         return {};
     QStringList history;

@@ -74,6 +74,56 @@ TEST(PropertyList, RefusesValuesItCannotHold) {
     EXPECT_FALSE(PropertyList::tryToXml(QVariantList{QVariant::fromValue(QPoint(1, 2))}).has_value());
 }
 
+namespace {
+// A binary property list of the given objects (object 0 on top), references one byte wide.
+QByteArray binaryPlist(const QList<QByteArray>& objects) {
+    QByteArray out = "bplist00";
+    QByteArray table;
+    for (const QByteArray& object : objects) {
+        table.append(char(out.size()));
+        out += object;
+    }
+    const qsizetype tableOffset = out.size();
+    out += table;
+    out += QByteArray(6, '\0');
+    out += char(1); // offset size
+    out += char(1); // reference size
+    auto be64 = [](quint64 v) {
+        QByteArray b(8, '\0');
+        for (int i = 7; i >= 0; --i, v >>= 8)
+            b[i] = char(v & 0xff);
+        return b;
+    };
+    out += be64(objects.size()) + be64(0) + be64(tableOffset);
+    return out;
+}
+} // namespace
+
+TEST(PropertyList, ReadsTheBinaryForm) {
+    const QByteArray array = binaryPlist({QByteArray("\xA3\x01\x02\x03", 4),
+                                          QByteArray("\x51"
+                                                     "a"),
+                                          QByteArray("\x61\x00\xFC", 3), QByteArray("\x11\x01\x00", 3)});
+    const auto value = PropertyList::fromData(array);
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ(*value, QVariant(QVariantList{QString("a"), QString("\u00FC"), qint64(256)}));
+
+    const QByteArray dictionary = binaryPlist({QByteArray("\xD1\x01\x02", 3),
+                                               QByteArray("\x53"
+                                                          "key"),
+                                               QByteArray("\x09")});
+    EXPECT_EQ(PropertyList::fromData(dictionary), QVariant(QVariantMap{{"key", true}}));
+
+    // A reference outside the table, an array that contains itself, and a cut-off file.
+    EXPECT_FALSE(PropertyList::fromData(binaryPlist({QByteArray("\xA1\x07", 2)})).has_value());
+    EXPECT_FALSE(PropertyList::fromData(binaryPlist({QByteArray("\xA1\x00", 2)})).has_value());
+    EXPECT_FALSE(PropertyList::fromData(array.left(array.size() - 5)).has_value());
+    EXPECT_FALSE(PropertyList::fromData(binaryPlist({QByteArray("\x5F\x10\x7F"
+                                                                "abc",
+                                                                6)}))
+                     .has_value());
+}
+
 TEST(KeyedArchive, WrapsOneDataObjectAndReadsItBack) {
     const QByteArray inner = PropertyList::toXml(QVariantList{QString("x")});
     const QByteArray archive = KeyedArchive::archiveRootData(inner);
