@@ -27,7 +27,7 @@ protected:
         generator.fillRange(reinterpret_cast<quint32*>(body.data()), body.size() / 4);
         sign = ProtocolTestServer::signOf(body);
         url = server.serveFile("big.mp4", body);
-        server.setFileRate(8 * 1024 * 1024);
+        server.setFileRate(4 * 1024 * 1024);
     }
 
     void start(QProcess& runner, bool add) {
