@@ -119,8 +119,10 @@ void DownloadManager::add(const VideoDetail& videoInfo) {
     m_progressArray.append(item);
     save();
     m_suspended = false;
-    enqueue(item);
+    m_pending.push_back(item);
+    // The lists see the new item waiting; its run begins right after.
     postReload(QVariantMap{{QStringLiteral("sign"), videoInfo.sign}});
+    pump();
 }
 
 void DownloadManager::remove(const DownloadItem* item) {
