@@ -183,7 +183,7 @@ void WebModel::watch(QNetworkReply* reply, ReplyHandler handler) {
         result.statusCode = status.isValid() ? status.toInt() : 0;
         const bool transportFailed = reply->error() != QNetworkReply::NoError &&
                                      !(status.isValid() && isHttpStatusError(reply->error()));
-        const QByteArray body = reply->readAll();
+        const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray(); // closed once aborted
         if (!transportFailed && !body.isEmpty())
             result.text = body;
         handler(result);

@@ -692,7 +692,7 @@ void ProtocolTestServer::deliver(QTcpSocket* socket, Answer answer, const Behavi
     head += "\r\n";
     exchange->head = head;
     exchange->body = answer.headOnly ? QByteArray() : answer.body;
-    if (behaviour.failure == Failure::dropMidBody)
+    if (behaviour.failure == Failure::dropMidBody || behaviour.failure == Failure::stallMidBody)
         exchange->dropAt = m_dropAfter >= 0 ? std::min<qint64>(m_dropAfter, exchange->body.size())
                                             : exchange->body.size() / 2;
     exchange->rate = isFile ? m_fileRate : 0;
@@ -720,6 +720,10 @@ void ProtocolTestServer::send(const std::shared_ptr<Exchange>& exchange) {
     }
     socket->write(exchange->head);
     const qint64 end = exchange->dropAt >= 0 ? exchange->dropAt : exchange->body.size();
+    if (exchange->failure == Failure::stallMidBody) {
+        socket->write(exchange->body.left(end));
+        return; // held, silent, until the client gives up or the server goes
+    }
     if (exchange->rate <= 0) {
         socket->write(exchange->body.left(end));
         if (exchange->dropAt >= 0)

@@ -44,6 +44,7 @@ public:
         dropMidBody,     // headers announcing the whole body, part of it, then the connection closes
         closeConnection, // the connection closes without any answer
         stall,           // no answer at all; the connection stays open
+        stallMidBody,    // headers, part of the body, then silence; the connection stays open
     };
 
     struct Part {
@@ -87,7 +88,8 @@ public:
     void setFailure(Failure failure, const QString& route = {});
     // The HTTP status of normal answers (the body stays the enciphered reply).
     void setStatus(int httpStatus, const QString& route = {});
-    // Where dropMidBody cuts the body (bytes sent before closing); negative: half of it.
+    // Where dropMidBody and stallMidBody cut the body (bytes sent before closing or falling
+    // silent); negative: half of it.
     void setDropAfter(qint64 bytes);
     // NUL characters appended to every reply text before it is enciphered.
     void setNulPadding(int count) { m_nulPadding = count; }

@@ -1,11 +1,13 @@
 // The protocol test server as a program of its own, for scripts and manual runs:
 //   zerafin_test_server [--port N] [--serve NAME=PATH]... [--catalogue FILE.json]
-//                       [--sample-videos N] [--delay MS] [--fail MODE] [--quiet]
+//                       [--sample-videos N] [--update-version VER] [--delay MS] [--fail MODE]
+//                       [--quiet]
 // It prints "listening http://127.0.0.1:<port>" once it listens, then one line per request
 // ("<method> <path> f=<op> <deciphered request text>") unless --quiet. Runs until killed.
 //   --catalogue   a JSON array of video records answered by the catalogue operations
 //   --sample-videos N  N small generated files served as <sign>.mp4 and listed in the catalogue
-//   --fail MODE   server-error | garbage | empty | drop | close | stall, for every request
+//   --fail MODE   server-error | garbage | empty | drop | close | stall | stall-mid-body, for
+//                 every request
 #include "Console.h"
 #include "ProtocolTestServer.h"
 
@@ -14,6 +16,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <csignal>
 
 int main(int argc, char** argv) {
@@ -29,6 +32,7 @@ int main(int argc, char** argv) {
     parser.addOption({"sample-videos", "Generate and serve N sample videos.", "count", "0"});
     parser.addOption({"delay", "Delay every answer by MS milliseconds.", "ms", "0"});
     parser.addOption({"fail", "Failure for every request.", "mode"});
+    parser.addOption({"update-version", "Version the update check offers.", "version"});
     parser.addOption({"quiet", "Do not print requests."});
     parser.process(app);
 
@@ -52,6 +56,11 @@ int main(int argc, char** argv) {
         for (const QJsonValue& video : document.array())
             server.addVideo(video.toObject());
     }
+    if (parser.isSet("update-version"))
+        server.setUpdateData(QJsonObject{{"url", "https://www.zerafin.example/download"},
+                                         {"md5", ""},
+                                         {"ver", parser.value("update-version")},
+                                         {"exp", "A newer version is ready."}});
     server.setDelay(std::chrono::milliseconds(parser.value("delay").toLongLong()));
     if (parser.isSet("fail")) {
         const QString mode = parser.value("fail");

@@ -1,12 +1,17 @@
 #include "ProtocolTestServer.h"
 #include "AesCipher.h"
 #include "Envelope.h"
+#include "ProtocolTestServerThread.h"
 #include "TestHome.h"
 
+#include <QEventLoop>
 #include <QHttpMultiPart>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QProcess>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -24,7 +29,7 @@ std::shared_ptr<Result> collect(QNetworkReply* reply) {
     QObject::connect(reply, &QNetworkReply::finished, reply, [reply, result] {
         result->status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         result->error = reply->error();
-        result->body = reply->readAll();
+        result->body = reply->isOpen() ? reply->readAll() : QByteArray();
         result->headers = reply->rawHeaderPairs();
         result->done = true;
         reply->deleteLater();
@@ -169,6 +174,14 @@ TEST_F(ProtocolTestServerTest, ServesFilesWithRanges) {
     EXPECT_NE(result->error, QNetworkReply::NoError);
     EXPECT_EQ(result->body, body.left(1234));
     EXPECT_EQ(server.requests().last().path, "/files/clip.mp4");
+
+    // Silent after part of the body: the client's transfer time-out ends it.
+    server.setFailure(ProtocolTestServer::Failure::stallMidBody, "clip.mp4");
+    QNetworkRequest stalled(url);
+    stalled.setTransferTimeout(300);
+    result = collect(manager.get(stalled));
+    ASSERT_TRUE(finished(result));
+    EXPECT_EQ(result->error, QNetworkReply::OperationCanceledError);
 }
 
 TEST_F(ProtocolTestServerTest, ReadsMultipartUploads) {
@@ -197,4 +210,65 @@ TEST_F(ProtocolTestServerTest, ReadsMultipartUploads) {
     EXPECT_EQ(received.parts[1].fileName, "1700000000.txt");
     EXPECT_EQ(received.parts[1].contentType, "text/plain");
     EXPECT_EQ(received.parts[1].data, "crash\r\nlog");
+}
+
+TEST(ProtocolTestServerProgram, ListensAndAnswersForScripts) {
+    QProcess program;
+    program.start(TestHome::toolPath("zerafin_test_server"), {"--quiet", "--sample-videos", "1"});
+    ASSERT_TRUE(program.waitForStarted());
+    ASSERT_TRUE(TestHome::waitUntil([&] { return program.canReadLine(); }));
+    const QString line = QString::fromUtf8(program.readLine()).trimmed();
+    ASSERT_TRUE(line.startsWith("listening http://127.0.0.1:")) << line.toStdString();
+    QUrl url(line.section(' ', 1));
+    url.setPath("/src.html");
+
+    QNetworkAccessManager manager;
+    const auto result =
+        post(manager, url, "502", R"({"ui":"U","cate":0,"page":1,"keywords":"","sort":1,"author":""})");
+    ASSERT_TRUE(finished(result));
+    const auto opened = Envelope().open(result->body);
+    ASSERT_TRUE(opened);
+    const QJsonArray videos =
+        QJsonDocument::fromJson(opened->toUtf8()).object().value("data").toObject().value("vlist").toArray();
+    ASSERT_EQ(videos.size(), 1);
+    const auto file = get(manager, QUrl(videos[0].toObject().value("url").toString()), "bytes=0-99");
+    ASSERT_TRUE(finished(file));
+    EXPECT_EQ(file->status, 206);
+    EXPECT_EQ(file->body.size(), 100);
+
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished());
+}
+
+TEST(ProtocolTestServerThread, AnswersWhileTheMainThreadIsBlocked) {
+    ProtocolTestServerThread threaded;
+    ASSERT_TRUE(threaded.isListening());
+    threaded.run([](ProtocolTestServer& server) { server.serveFile("a.bin", QByteArray(5000, 'x')); });
+
+    // The main thread waits without running its event loop; the client works on another thread.
+    QByteArray body;
+    QThread client;
+    client.start();
+    QObject carrier;
+    carrier.moveToThread(&client);
+    QMetaObject::invokeMethod(
+        &carrier,
+        [&] {
+            QNetworkAccessManager manager;
+            QEventLoop loop;
+            QNetworkReply* reply =
+                manager.get(QNetworkRequest(QUrl(threaded.baseUrl().toString() + "/files/a.bin")));
+            QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+            loop.exec();
+            body = reply->readAll();
+            delete reply;
+            carrier.moveToThread(nullptr);
+        },
+        Qt::BlockingQueuedConnection);
+    client.quit();
+    client.wait();
+    EXPECT_EQ(body.size(), 5000);
+    int count = 0;
+    threaded.run([&](ProtocolTestServer& server) { count = server.requestCount(); });
+    EXPECT_EQ(count, 1);
 }
