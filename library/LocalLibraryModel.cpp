@@ -22,7 +22,6 @@
 
 #include <atomic>
 #include <cmath>
-#include <mutex>
 
 namespace {
 constexpr int randomNameLength = 10;

@@ -1,11 +1,14 @@
 #include "DisplayFormat.h"
 #include "AttributedTitle.h"
+#include "ColorButtonCell.h"
 #include "StringRandom.h"
 #include "ThemeColors.h"
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QLocale>
+#include <QPushButton>
 #include <QSet>
 #include <QThread>
 #include <atomic>
@@ -100,4 +103,43 @@ TEST(AttributedTitle, LinkStyles) {
     EXPECT_EQ(underlined.underlineColor(), ThemeColors::systemBlue());
     EXPECT_EQ(underlined.charFormat().underlineStyle(), QTextCharFormat::SingleUnderline);
     EXPECT_TRUE(underlined.font().underline());
+}
+
+namespace {
+int reddishPixels(const QImage& image) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            count += qRed(c) > 180 && qGreen(c) < 90 && qBlue(c) < 90;
+        }
+    return count;
+}
+
+QImage renderButton(bool keepColours) {
+    QPushButton button("WWWW");
+    QFont font = button.font();
+    font.setPointSize(28);
+    font.setBold(true);
+    button.setFont(font);
+    QPalette palette = button.palette();
+    palette.setColor(QPalette::Active, QPalette::ButtonText, ThemeColors::systemRed());
+    palette.setColor(QPalette::Inactive, QPalette::ButtonText, ThemeColors::systemRed());
+    button.setPalette(palette);
+    ColorButtonCell cell;
+    if (keepColours)
+        button.setStyle(&cell);
+    button.setEnabled(false);
+    button.resize(200, 60);
+    QImage image(button.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    button.render(&image);
+    return image;
+}
+} // namespace
+
+TEST(ColorButtonCell, DisabledTitleKeepsItsColour) {
+    EXPECT_GT(reddishPixels(renderButton(true)), 20);
+    // Without it the style dims the title.
+    EXPECT_EQ(reddishPixels(renderButton(false)), 0);
 }
