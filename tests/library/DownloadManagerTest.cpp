@@ -335,6 +335,23 @@ TEST_F(DownloadManagerTest, NetworkFailuresEndInErrorKeepResumeDataAndCanBeResta
     EXPECT_TRUE(partials().isEmpty());
 }
 
+TEST_F(DownloadManagerTest, ResumeDataThatCannotBeKeptEndsInErrorAndFreesTheSlot) {
+    const VideoDetail video = serve("r.mp4", randomBody(100000, 71));
+    server.setFailure(ProtocolTestServer::Failure::dropMidBody, "r.mp4");
+    server.setDropAfter(60000);
+    server.setFileRate(100000);
+    auto manager = makeManager();
+    manager->add(video);
+    const auto item = manager->progressArray().front();
+    ASSERT_TRUE(TestHome::waitUntil([&] { return fileRequests().size() == 1; }));
+    QDir(caches).removeRecursively(); // nowhere left to keep the resume data
+    ASSERT_TRUE(TestHome::waitUntil([&] { return item->status() == ItemStatus::error; }));
+    EXPECT_FALSE(item->cacheURL().has_value());
+    EXPECT_EQ(manager->runningCount(), 0);
+    EXPECT_EQ(reloads.size(), 2);
+    EXPECT_TRUE(reloads.back().isEmpty());
+}
+
 TEST_F(DownloadManagerTest, UnsafeSignsAndAddressesNeverTouchTheDiskAndFreeTheirSlot) {
     VideoDetail escaping = VideoDetailSamples::video(1);
     escaping.sign = "../../x";
