@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <optional>
+
+// The keyed-archive envelope around one data object, as a property list: the archiver's name,
+// the object table ("$null" first, the data second), the root reference and the format version.
+// Files written by it read back with unarchiveRootData; anything else (another root object, a
+// plain property list, damaged bytes) reads as none.
+class KeyedArchive {
+public:
+    static QByteArray archiveRootData(const QByteArray& data);
+    static std::optional<QByteArray> unarchiveRootData(const QByteArray& archive);
+};

@@ -1,0 +1,519 @@
+#include "PropertyList.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <QTimeZone>
+#include <QXmlStreamReader>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr int maximumDepth = 256;
+
+QByteArray escaped(const QString& text) {
+    QByteArray out;
+    const QByteArray utf8 = text.toUtf8();
+    out.reserve(utf8.size());
+    for (const char c : utf8) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+QByteArray realText(double value) {
+    if (std::isnan(value))
+        return "nan";
+    if (std::isinf(value))
+        return value > 0 ? "+infinity" : "-infinity";
+    return QByteArray::number(value, 'g', 17);
+}
+
+bool write(QByteArray& out, const QVariant& value, int depth) {
+    if (depth > maximumDepth)
+        return false;
+    const QByteArray indent(depth, '\t');
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        out += indent + "<string>" + escaped(value.toString()) + "</string>\n";
+        return true;
+    case QMetaType::Bool:
+        out += indent + (value.toBool() ? "<true/>\n" : "<false/>\n");
+        return true;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::Long:
+        out += indent + "<integer>" + QByteArray::number(value.toLongLong()) + "</integer>\n";
+        return true;
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::UShort:
+    case QMetaType::UChar:
+    case QMetaType::ULong:
+        out += indent + "<integer>" + QByteArray::number(value.toULongLong()) + "</integer>\n";
+        return true;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        out += indent + "<real>" + realText(value.toDouble()) + "</real>\n";
+        return true;
+    case QMetaType::QByteArray:
+        out += indent + "<data>\n" + indent + value.toByteArray().toBase64() + "\n" + indent + "</data>\n";
+        return true;
+    case QMetaType::QDateTime: {
+        const QDateTime utc = value.toDateTime().toUTC();
+        if (!utc.isValid())
+            return false;
+        out += indent + "<date>" + utc.toString(Qt::ISODate).toLatin1() + "</date>\n";
+        return true;
+    }
+    case QMetaType::QStringList:
+    case QMetaType::QVariantList: {
+        const QVariantList list = value.toList();
+        if (list.isEmpty()) {
+            out += indent + "<array/>\n";
+            return true;
+        }
+        out += indent + "<array>\n";
+        for (const QVariant& element : list) {
+            if (!write(out, element, depth + 1))
+                return false;
+        }
+        out += indent + "</array>\n";
+        return true;
+    }
+    case QMetaType::QVariantMap: {
+        const QVariantMap map = value.toMap();
+        if (map.isEmpty()) {
+            out += indent + "<dict/>\n";
+            return true;
+        }
+        out += indent + "<dict>\n";
+        for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
+            out += indent + "\t<key>" + escaped(it.key()) + "</key>\n";
+            if (!write(out, it.value(), depth + 1))
+                return false;
+        }
+        out += indent + "</dict>\n";
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+class Reader {
+public:
+    explicit Reader(const QByteArray& bytes) : m_xml(bytes) {}
+
+    std::optional<QVariant> document() {
+        // Prolog: the XML declaration and the DOCTYPE are skipped; the root must be <plist>.
+        if (!nextElement() || m_xml.name() != QLatin1String("plist"))
+            return std::nullopt;
+        if (!nextElement())
+            return std::nullopt;
+        std::optional<QVariant> root = value(0);
+        if (!root)
+            return std::nullopt;
+        // Nothing but the closing </plist> may follow.
+        while (!m_xml.atEnd()) {
+            const auto token = m_xml.readNext();
+            if (token == QXmlStreamReader::StartElement)
+                return std::nullopt;
+            if (token == QXmlStreamReader::Characters && !m_xml.isWhitespace())
+                return std::nullopt;
+        }
+        if (m_xml.hasError())
+            return std::nullopt;
+        return root;
+    }
+
+private:
+    // Moves to the next start element, refusing text between elements.
+    bool nextElement() {
+        while (!m_xml.atEnd()) {
+            const auto token = m_xml.readNext();
+            switch (token) {
+            case QXmlStreamReader::StartElement:
+                return true;
+            case QXmlStreamReader::EndElement:
+                return false;
+            case QXmlStreamReader::Characters:
+                if (!m_xml.isWhitespace())
+                    return false;
+                break;
+            case QXmlStreamReader::Invalid:
+                return false;
+            default:
+                break;
+            }
+        }
+        return false;
+    }
+
+    std::optional<QString> text() {
+        const QString t = m_xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
+        if (m_xml.hasError())
+            return std::nullopt;
+        return t;
+    }
+
+    // Reads the value whose start element is current.
+    std::optional<QVariant> value(int depth) {
+        if (depth > maximumDepth)
+            return std::nullopt;
+        const QString name = m_xml.name().toString();
+        if (name == QLatin1String("string")) {
+            auto t = text();
+            if (!t)
+                return std::nullopt;
+            return QVariant(*t);
+        }
+        if (name == QLatin1String("integer")) {
+            auto t = text();
+            if (!t)
+                return std::nullopt;
+            return integer(t->trimmed());
+        }
+        if (name == QLatin1String("real")) {
+            auto t = text();
+            if (!t)
+                return std::nullopt;
+            return real(t->trimmed());
+        }
+        if (name == QLatin1String("true") || name == QLatin1String("false")) {
+            auto t = text();
+            if (!t || !t->trimmed().isEmpty())
+                return std::nullopt;
+            return QVariant(name == QLatin1String("true"));
+        }
+        if (name == QLatin1String("data")) {
+            auto t = text();
+            if (!t)
+                return std::nullopt;
+            QByteArray compact = t->toLatin1();
+            compact.replace(' ', "").replace('\t', "").replace('\n', "").replace('\r', "");
+            auto decoded = QByteArray::fromBase64Encoding(compact, QByteArray::AbortOnBase64DecodingErrors);
+            if (!decoded)
+                return std::nullopt;
+            return QVariant(*decoded);
+        }
+        if (name == QLatin1String("date")) {
+            auto t = text();
+            if (!t)
+                return std::nullopt;
+            QDateTime date = QDateTime::fromString(t->trimmed(), Qt::ISODate);
+            if (!date.isValid())
+                return std::nullopt;
+            return QVariant(date.toUTC());
+        }
+        if (name == QLatin1String("array")) {
+            QVariantList list;
+            while (nextElement()) {
+                auto element = value(depth + 1);
+                if (!element)
+                    return std::nullopt;
+                list.append(*element);
+            }
+            if (m_xml.hasError() || !m_xml.isEndElement() || m_xml.name() != QLatin1String("array"))
+                return std::nullopt;
+            return QVariant(list);
+        }
+        if (name == QLatin1String("dict")) {
+            QVariantMap map;
+            while (nextElement()) {
+                if (m_xml.name() != QLatin1String("key"))
+                    return std::nullopt;
+                auto key = text();
+                if (!key || !nextElement())
+                    return std::nullopt;
+                auto element = value(depth + 1);
+                if (!element)
+                    return std::nullopt;
+                map.insert(*key, *element);
+            }
+            if (m_xml.hasError() || !m_xml.isEndElement() || m_xml.name() != QLatin1String("dict"))
+                return std::nullopt;
+            return QVariant(map);
+        }
+        return std::nullopt;
+    }
+
+    static std::optional<QVariant> integer(const QString& t) {
+        bool ok = false;
+        qint64 v = 0;
+        const bool negative = t.startsWith('-');
+        const QString digits = (negative || t.startsWith('+')) ? t.mid(1) : t;
+        if (digits.startsWith(QLatin1String("0x")) || digits.startsWith(QLatin1String("0X"))) {
+            const qulonglong u = digits.mid(2).toULongLong(&ok, 16);
+            if (!ok || u > qulonglong(std::numeric_limits<qint64>::max()))
+                return std::nullopt;
+            v = negative ? -qint64(u) : qint64(u);
+        } else {
+            v = t.toLongLong(&ok, 10);
+            if (!ok) {
+                // Unsigned values above the signed range are kept as such.
+                const qulonglong u = t.toULongLong(&ok, 10);
+                if (!ok)
+                    return std::nullopt;
+                return QVariant(u);
+            }
+        }
+        return QVariant(v);
+    }
+
+    static std::optional<QVariant> real(const QString& t) {
+        const QString lower = t.toLower();
+        if (lower == QLatin1String("nan"))
+            return QVariant(std::numeric_limits<double>::quiet_NaN());
+        if (lower == QLatin1String("+infinity") || lower == QLatin1String("infinity") ||
+            lower == QLatin1String("inf"))
+            return QVariant(std::numeric_limits<double>::infinity());
+        if (lower == QLatin1String("-infinity") || lower == QLatin1String("-inf"))
+            return QVariant(-std::numeric_limits<double>::infinity());
+        bool ok = false;
+        const double v = t.toDouble(&ok);
+        if (!ok)
+            return std::nullopt;
+        return QVariant(v);
+    }
+
+    QXmlStreamReader m_xml;
+};
+
+// Apple's binary property-list form ("bplist00"), read only: objects reached from the top object
+// through the offset table, every offset and reference checked against the data, nesting bounded.
+class BinaryReader {
+public:
+    explicit BinaryReader(const QByteArray& bytes) : m_data(bytes) {}
+
+    std::optional<QVariant> document() {
+        if (m_data.size() < 8 + 32 || !m_data.startsWith("bplist0"))
+            return std::nullopt;
+        const qsizetype trailer = m_data.size() - 32;
+        m_offsetSize = quint8(m_data[trailer + 6]);
+        m_refSize = quint8(m_data[trailer + 7]);
+        const quint64 count = be(trailer + 8, 8);
+        const quint64 top = be(trailer + 16, 8);
+        const quint64 table = be(trailer + 24, 8);
+        if (m_offsetSize < 1 || m_offsetSize > 8 || m_refSize < 1 || m_refSize > 8 || count == 0 ||
+            top >= count || table < 8 || table >= quint64(trailer) ||
+            count > (quint64(trailer) - table) / m_offsetSize)
+            return std::nullopt;
+        m_count = count;
+        m_table = qsizetype(table);
+        m_trailer = trailer;
+        return object(top, 0);
+    }
+
+private:
+    quint64 be(qsizetype at, int size) const {
+        quint64 value = 0;
+        for (int i = 0; i < size; ++i)
+            value = (value << 8) | quint8(m_data[at + i]);
+        return value;
+    }
+    bool fits(qsizetype at, quint64 size) const {
+        return at >= 0 && size <= quint64(m_trailer) && quint64(at) <= quint64(m_trailer) - size;
+    }
+    std::optional<qsizetype> offsetOf(quint64 index) const {
+        if (index >= m_count)
+            return std::nullopt;
+        const quint64 offset = be(m_table + qsizetype(index) * m_offsetSize, m_offsetSize);
+        if (offset < 8 || offset >= quint64(m_table))
+            return std::nullopt;
+        return qsizetype(offset);
+    }
+    // The element count after a marker: the low nibble, or an integer object when it is 0xF.
+    std::optional<quint64> length(qsizetype& at, quint8 marker) const {
+        const quint8 low = marker & 0x0F;
+        if (low != 0x0F)
+            return low;
+        if (!fits(at, 1))
+            return std::nullopt;
+        const quint8 intMarker = quint8(m_data[at]);
+        if ((intMarker & 0xF0) != 0x10 || (intMarker & 0x0F) > 3)
+            return std::nullopt;
+        const int size = 1 << (intMarker & 0x0F);
+        if (!fits(at + 1, size))
+            return std::nullopt;
+        const quint64 value = be(at + 1, size);
+        at += 1 + size;
+        return value;
+    }
+
+    std::optional<QVariant> object(quint64 index, int depth) {
+        if (depth > maximumDepth)
+            return std::nullopt;
+        const std::optional<qsizetype> start = offsetOf(index);
+        if (!start)
+            return std::nullopt;
+        qsizetype at = *start + 1;
+        const quint8 marker = quint8(m_data[*start]);
+        switch (marker >> 4) {
+        case 0x0:
+            if (marker == 0x08 || marker == 0x09)
+                return QVariant(marker == 0x09);
+            return std::nullopt;
+        case 0x1: {
+            const int size = 1 << (marker & 0x0F);
+            if (size > 16 || !fits(at, size))
+                return std::nullopt;
+            if (size == 16) // 128-bit integers only ever hold 64-bit values here
+                return QVariant(qint64(be(at + 8, 8)));
+            return QVariant(qint64(be(at, size)));
+        }
+        case 0x2: {
+            const int size = 1 << (marker & 0x0F);
+            if ((size != 4 && size != 8) || !fits(at, size))
+                return std::nullopt;
+            if (size == 4) {
+                const quint32 bits = quint32(be(at, 4));
+                float value;
+                std::memcpy(&value, &bits, 4);
+                return QVariant(double(value));
+            }
+            const quint64 bits = be(at, 8);
+            double value;
+            std::memcpy(&value, &bits, 8);
+            return QVariant(value);
+        }
+        case 0x3: {
+            if (marker != 0x33 || !fits(at, 8))
+                return std::nullopt;
+            const quint64 bits = be(at, 8);
+            double seconds;
+            std::memcpy(&seconds, &bits, 8);
+            const QDateTime epoch(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+            return QVariant(epoch.addMSecs(qint64(seconds * 1000.0)));
+        }
+        case 0x4: {
+            const auto size = length(at, marker);
+            if (!size || !fits(at, *size))
+                return std::nullopt;
+            return QVariant(m_data.mid(at, qsizetype(*size)));
+        }
+        case 0x5: {
+            const auto size = length(at, marker);
+            if (!size || !fits(at, *size))
+                return std::nullopt;
+            return QVariant(QString::fromLatin1(m_data.constData() + at, qsizetype(*size)));
+        }
+        case 0x6: {
+            const auto size = length(at, marker);
+            if (!size || *size > quint64(m_trailer) / 2 || !fits(at, *size * 2))
+                return std::nullopt;
+            QString text(qsizetype(*size), Qt::Uninitialized);
+            for (quint64 i = 0; i < *size; ++i)
+                text[qsizetype(i)] = QChar(char16_t(be(at + qsizetype(i) * 2, 2)));
+            return QVariant(text);
+        }
+        case 0x8: {
+            const int size = (marker & 0x0F) + 1;
+            if (size > 8 || !fits(at, size))
+                return std::nullopt;
+            return QVariant(PropertyList::uid(qint64(be(at, size))));
+        }
+        case 0xA: {
+            const auto size = length(at, marker);
+            if (!size || *size > quint64(m_trailer) / m_refSize || !fits(at, *size * m_refSize))
+                return std::nullopt;
+            QVariantList list;
+            for (quint64 i = 0; i < *size; ++i) {
+                auto element = object(be(at + qsizetype(i) * m_refSize, m_refSize), depth + 1);
+                if (!element)
+                    return std::nullopt;
+                list.append(*element);
+            }
+            return QVariant(list);
+        }
+        case 0xD: {
+            const auto size = length(at, marker);
+            if (!size || *size > quint64(m_trailer) / (2 * m_refSize) || !fits(at, *size * 2 * m_refSize))
+                return std::nullopt;
+            QVariantMap map;
+            for (quint64 i = 0; i < *size; ++i) {
+                auto key = object(be(at + qsizetype(i) * m_refSize, m_refSize), depth + 1);
+                auto element = object(be(at + qsizetype(*size + i) * m_refSize, m_refSize), depth + 1);
+                if (!key || !element || key->typeId() != QMetaType::QString)
+                    return std::nullopt;
+                map.insert(key->toString(), *element);
+            }
+            return QVariant(map);
+        }
+        default:
+            return std::nullopt;
+        }
+    }
+
+    const QByteArray& m_data;
+    int m_offsetSize = 0;
+    int m_refSize = 0;
+    quint64 m_count = 0;
+    qsizetype m_table = 0;
+    qsizetype m_trailer = 0;
+};
+
+} // namespace
+
+std::optional<QByteArray> PropertyList::tryToXml(const QVariant& root) {
+    QByteArray out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                     "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+                     "<plist version=\"1.0\">\n";
+    if (!write(out, root, 0))
+        return std::nullopt;
+    out += "</plist>\n";
+    return out;
+}
+
+QByteArray PropertyList::toXml(const QVariant& root) {
+    return tryToXml(root).value_or(QByteArray());
+}
+
+std::optional<QVariant> PropertyList::fromXml(const QByteArray& bytes) {
+    if (bytes.isEmpty())
+        return std::nullopt;
+    Reader reader(bytes);
+    return reader.document();
+}
+
+std::optional<QVariant> PropertyList::fromBinary(const QByteArray& bytes) {
+    BinaryReader reader(bytes);
+    return reader.document();
+}
+
+std::optional<QVariant> PropertyList::fromData(const QByteArray& bytes) {
+    return bytes.startsWith("bplist") ? fromBinary(bytes) : fromXml(bytes);
+}
+
+QVariantMap PropertyList::uid(qint64 index) {
+    return QVariantMap{{QStringLiteral("CF$UID"), QVariant(index)}};
+}
+
+std::optional<qint64> PropertyList::uidValue(const QVariant& value) {
+    if (value.typeId() != QMetaType::QVariantMap)
+        return std::nullopt;
+    const QVariantMap map = value.toMap();
+    if (map.size() != 1)
+        return std::nullopt;
+    const QVariant index = map.value(QStringLiteral("CF$UID"));
+    if (index.typeId() != QMetaType::LongLong)
+        return std::nullopt;
+    return index.toLongLong();
+}
