@@ -2,41 +2,10 @@
 
 #include "KeyedArchive.h"
 #include "PropertyList.h"
+#include "VariantDecoder.h"
+#include "VariantEncoder.h"
 
 namespace {
-struct IntegerField {
-    const char* key;
-    qint64 VideoDetail::*member;
-};
-struct TextField {
-    const char* key;
-    QString VideoDetail::*member;
-};
-
-const IntegerField integerFields[] = {
-    {"id", &VideoDetail::id},           {"time", &VideoDetail::time},
-    {"size", &VideoDetail::size},       {"imgsize", &VideoDetail::imgsize},
-    {"width", &VideoDetail::width},     {"height", &VideoDetail::height},
-    {"frame", &VideoDetail::frame},     {"rate", &VideoDetail::rate},
-    {"audio", &VideoDetail::audio},     {"down", &VideoDetail::down},
-    {"view", &VideoDetail::view},       {"avatarsize", &VideoDetail::avatarsize},
-    {"upcount", &VideoDetail::upcount},
-};
-const TextField textFields[] = {
-    {"sign", &VideoDetail::sign},
-    {"preurl", &VideoDetail::preurl},
-    {"title", &VideoDetail::title},
-    {"url", &VideoDetail::url},
-    {"description", &VideoDetail::description},
-    {"imgurl", &VideoDetail::imgurl},
-    {"tags", &VideoDetail::tags},
-    {"ratio", &VideoDetail::ratio},
-    {"uptime", &VideoDetail::uptime},
-    {"author", &VideoDetail::author},
-    {"avatar", &VideoDetail::avatar},
-    {"hp", &VideoDetail::hp},
-};
-
 const QString videoInfoKey = QStringLiteral("videoInfo");
 const QString cacheURLKey = QStringLiteral("cacheURL");
 const QString relativeKey = QStringLiteral("relative");
@@ -67,33 +36,13 @@ std::optional<QUrl> urlFromPropertyList(const QVariant& value, int depth = 0) {
 }
 } // namespace
 
+// The record is written and read through its one field declaration, in property-list form.
 QVariantMap DownloadStore::videoInfoToPropertyList(const VideoDetail& video) {
-    QVariantMap map;
-    for (const IntegerField& field : integerFields)
-        map.insert(QLatin1String(field.key), QVariant(qint64(video.*field.member)));
-    for (const TextField& field : textFields)
-        map.insert(QLatin1String(field.key), QVariant(video.*field.member));
-    return map;
+    return VariantEncoder::encode(video).value_or(QVariant()).toMap();
 }
 
 std::optional<VideoDetail> DownloadStore::videoInfoFromPropertyList(const QVariant& value) {
-    if (value.typeId() != QMetaType::QVariantMap)
-        return std::nullopt;
-    const QVariantMap map = value.toMap();
-    VideoDetail video;
-    for (const IntegerField& field : integerFields) {
-        const QVariant v = map.value(QLatin1String(field.key));
-        if (v.typeId() != QMetaType::LongLong)
-            return std::nullopt;
-        video.*field.member = v.toLongLong();
-    }
-    for (const TextField& field : textFields) {
-        const QVariant v = map.value(QLatin1String(field.key));
-        if (v.typeId() != QMetaType::QString)
-            return std::nullopt;
-        video.*field.member = v.toString();
-    }
-    return video;
+    return VariantDecoder::decode<VideoDetail>(value);
 }
 
 QByteArray DownloadStore::archive(const std::vector<DownloadStore>& entries) {
