@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <array>
 #include <charconv>
+#include <cmath>
+#include <limits>
 
 namespace {
 QString shortest(double value) {
@@ -70,8 +72,17 @@ qint64 UserDefaults::integerForKey(const QString& key) const {
     if (ok)
         return integer;
     const double number = text.toDouble(&ok);
-    if (ok)
+    if (ok) {
+        // A hand-edited file may hold any number ("1e30", "inf", "nan"); converting one beyond
+        // 64 bits is undefined, so it is held at the nearest end of the range.
+        if (std::isnan(number))
+            return 0;
+        if (number >= 9223372036854775808.0)
+            return std::numeric_limits<qint64>::max();
+        if (number < -9223372036854775808.0)
+            return std::numeric_limits<qint64>::min();
         return qint64(number);
+    }
     return textIsTrue(text) ? 1 : 0;
 }
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 bool runWriter(const QString& file, const QStringList& changes) {
@@ -52,6 +53,21 @@ TEST(UserDefaults, ValuesRoundTripThroughTheFileExactly) {
     EXPECT_EQ(suite.stringForKey("empty"), QString(""));
     EXPECT_EQ(suite.stringForKey("text"), QString("a,b \"c\"=d"));
     EXPECT_EQ(suite.integerForKey("other"), 1);
+}
+
+TEST(UserDefaults, HandEditedNumbersBeyondTheIntegerRangeAreHeldAtItsEnds) {
+    TestHome home;
+    const QString path = home.file("edited.ini");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[General]\nhuge=1e30\ntiny=-1e30\ninf=inf\nnan=nan\nreal=2.9\n");
+    file.close();
+    UserDefaults suite(path);
+    EXPECT_EQ(suite.integerForKey("huge"), std::numeric_limits<qint64>::max());
+    EXPECT_EQ(suite.integerForKey("tiny"), std::numeric_limits<qint64>::min());
+    EXPECT_EQ(suite.integerForKey("inf"), std::numeric_limits<qint64>::max());
+    EXPECT_EQ(suite.integerForKey("nan"), 0);
+    EXPECT_EQ(suite.integerForKey("real"), 2);
 }
 
 TEST(UserDefaults, TwoProcessesNeverClobberEachOthersKeys) {
