@@ -405,7 +405,7 @@ void WebModel::uploadCrashLog(const QString& filePath,
             std::optional<QString> replyText;
             if (result.text)
                 replyText = QString::fromUtf8(*result.text);
-            call(completion, replyText, delivered && result.text.has_value());
+            call(completion, replyText, delivered);
         });
     });
 }

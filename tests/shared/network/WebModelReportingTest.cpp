@@ -162,6 +162,15 @@ TEST_F(WebModelTest, CrashLogUploadSendsTheFormAndReportsRealDelivery) {
     EXPECT_EQ(refused.value.first, QString("Internal Server Error"));
     EXPECT_FALSE(refused.value.second);
 
+    // A success status with nothing in the body was still delivered; keeping the log would send
+    // it again at every start.
+    server.setFailure(Failure::emptyBody, "25");
+    Outcome<std::pair<Text, bool>> emptyAnswer;
+    client->uploadCrashLog(path, [&](Text text, bool ok) { emptyAnswer.setter()({text, ok}); });
+    ASSERT_TRUE(emptyAnswer.wait());
+    EXPECT_FALSE(emptyAnswer.value.first);
+    EXPECT_TRUE(emptyAnswer.value.second);
+
     auto offline = makeClient(std::nullopt, deadServer());
     Outcome<std::pair<Text, bool>> unreachable;
     offline->uploadCrashLog(path, [&](Text text, bool ok) { unreachable.setter()({text, ok}); });
