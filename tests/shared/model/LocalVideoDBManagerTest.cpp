@@ -77,6 +77,26 @@ TEST(LocalVideoDBManager, InsertsOncePerSignAndReadsEveryFieldBack) {
         EXPECT_EQ(state->longLongIntForColumn("state"), 1);
 }
 
+TEST(LocalVideoDBManager, AnEmptyTextIsStoredAsTextNeverAsNull) {
+    TestHome home;
+    LocalVideoDBManager db(home.file("Corvex.db"));
+    // A record fresh from a default or a decoder may hold texts that were never assigned.
+    VideoDetail blank = VideoDetailSamples::video(4);
+    blank.sign = QString();
+    blank.hp = QString();
+    EXPECT_TRUE(db.insert(blank));
+    ASSERT_TRUE(db.selectBySign(QString("")));
+    EXPECT_EQ(db.selectBySign(QString())->id, blank.id);
+    EXPECT_EQ(printed([&] { EXPECT_FALSE(db.insert(blank)); }), ""); // one row per sign
+    EXPECT_EQ(db.selectAll().size(), 1u);
+
+    Database raw(db.databasePath());
+    ASSERT_TRUE(raw.open());
+    auto nulls = raw.executeQuery("select count(*) as n from LocalVideos where sign is null or hp is null");
+    ASSERT_TRUE(nulls && nulls->next());
+    EXPECT_EQ(nulls->longLongIntForColumn("n"), 0);
+}
+
 TEST(LocalVideoDBManager, NullColumnsReadAsEmptyTextAndZero) {
     TestHome home;
     LocalVideoDBManager db(home.file("Corvex.db"));
