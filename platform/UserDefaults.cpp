@@ -91,14 +91,18 @@ bool UserDefaults::boolForKey(const QString& key) const {
     return value.isValid() && textIsTrue(value.toString());
 }
 
+// "nan" and "inf" read as 0: no setting means either, and a NaN never equals itself, so the
+// once-a-second comparison would see a change, and write the file, at every refresh.
 float UserDefaults::floatForKey(const QString& key) const {
     const QVariant value = objectForKey(key);
-    return value.isValid() ? value.toString().trimmed().toFloat() : 0.0f;
+    const float number = value.isValid() ? value.toString().trimmed().toFloat() : 0.0f;
+    return std::isfinite(number) ? number : 0.0f;
 }
 
 double UserDefaults::doubleForKey(const QString& key) const {
     const QVariant value = objectForKey(key);
-    return value.isValid() ? value.toString().trimmed().toDouble() : 0.0;
+    const double number = value.isValid() ? value.toString().trimmed().toDouble() : 0.0;
+    return std::isfinite(number) ? number : 0.0;
 }
 
 std::optional<QString> UserDefaults::stringForKey(const QString& key) const {

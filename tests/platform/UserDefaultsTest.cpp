@@ -55,7 +55,7 @@ TEST(UserDefaults, ValuesRoundTripThroughTheFileExactly) {
     EXPECT_EQ(suite.integerForKey("other"), 1);
 }
 
-TEST(UserDefaults, HandEditedNumbersBeyondTheIntegerRangeAreHeldAtItsEnds) {
+TEST(UserDefaults, HandEditedNumbersOutOfRangeReadSafely) {
     TestHome home;
     const QString path = home.file("edited.ini");
     QFile file(path);
@@ -68,6 +68,11 @@ TEST(UserDefaults, HandEditedNumbersBeyondTheIntegerRangeAreHeldAtItsEnds) {
     EXPECT_EQ(suite.integerForKey("inf"), std::numeric_limits<qint64>::max());
     EXPECT_EQ(suite.integerForKey("nan"), 0);
     EXPECT_EQ(suite.integerForKey("real"), 2);
+    EXPECT_EQ(suite.floatForKey("nan"), 0.0f);
+    EXPECT_EQ(suite.floatForKey("inf"), 0.0f);
+    EXPECT_EQ(suite.doubleForKey("nan"), 0.0);
+    EXPECT_EQ(suite.doubleForKey("tiny"), -1e30);
+    EXPECT_EQ(suite.floatForKey("real"), 2.9f);
 }
 
 TEST(UserDefaults, TwoProcessesNeverClobberEachOthersKeys) {

@@ -176,3 +176,14 @@ TEST(Preferences, VolumeWrittenByTheOtherProgramSettlesAfterOneAssignment) {
     f.prefs->updateUserDefaultFromDisk();
     EXPECT_EQ(recorder.events, (std::vector<QString>{"volume=0.3"}));
 }
+
+TEST(Preferences, AVolumeThatIsNoNumberSettlesToo) {
+    Fixture f;
+    f.start();
+    Recorder recorder(*f.prefs);
+    ASSERT_TRUE(otherProgramWrites(f.path, {"string:Volume=nan"}));
+    f.prefs->updateUserDefaultFromDisk();
+    f.prefs->updateUserDefaultFromDisk();
+    f.prefs->updateUserDefaultFromDisk();
+    EXPECT_EQ(recorder.events, (std::vector<QString>{"volume=0"}));
+}
