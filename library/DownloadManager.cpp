@@ -54,9 +54,11 @@ DownloadManager& DownloadManager::shared() {
             return;
         Dependencies dependencies;
         dependencies.cachesDirectory = AppInfo::cachesDirectory();
-        dependencies.libraryDirectory =
-            AppInfo::applicationSupportDirectory() + QStringLiteral("/DownloadVideo");
+        dependencies.libraryDirectory = LocalLibraryModel::downloadDirectory();
         dependencies.database = &LocalVideoDBManager::shared();
+        dependencies.reportDownloadStatus = [](qint64 videoId, int status) {
+            WebModel::shared().reportDownloadStatus(videoId, status);
+        };
         manager = new DownloadManager(std::move(dependencies));
     });
     return *manager;

@@ -251,7 +251,11 @@ LocalLibraryModel& LocalLibraryModel::shared() {
         LocalLibraryModel* made = nullptr;
         // Made on the main thread, where the server client and the timers live.
         MainThread::runAndWait([&made] {
-            made = new LocalLibraryModel(LocalVideoDBManager::shared(), DetailLookup{}, downloadDirectory(),
+            // The application's imports ask the application's server client for its record.
+            const DetailLookup lookup = [](const QString& sign, DetailCompletion completion) {
+                WebModel::shared().requestVideoDetail(sign, std::move(completion));
+            };
+            made = new LocalLibraryModel(LocalVideoDBManager::shared(), lookup, downloadDirectory(),
                                          AppInfo::applicationSupportDirectory());
         });
         return made;

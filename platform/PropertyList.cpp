@@ -12,26 +12,35 @@ namespace {
 
 constexpr int maximumDepth = 256;
 
+// Characters an XML 1.0 document can carry at all.
+bool isXmlCharacter(char32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// Every other character (control characters, lone surrogates, U+FFFE, U+FFFF) becomes U+FFFD: a
+// reader refuses a document holding one, which would lose the whole file for one odd title. A
+// carriage return is written as a reference, since a reader turns a literal one into a line feed.
 QByteArray escaped(const QString& text) {
-    QByteArray out;
-    const QByteArray utf8 = text.toUtf8();
-    out.reserve(utf8.size());
-    for (const char c : utf8) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            out += c;
-        }
+    QString clean;
+    clean.reserve(text.size());
+    for (const char32_t c : text.toUcs4()) {
+        if (c == 0xD)
+            clean += QStringLiteral("&#13;");
+        else if (!isXmlCharacter(c))
+            clean += QChar(0xFFFD);
+        else if (c == '&')
+            clean += QStringLiteral("&amp;");
+        else if (c == '<')
+            clean += QStringLiteral("&lt;");
+        else if (c == '>')
+            clean += QStringLiteral("&gt;");
+        else if (c <= 0xFFFF)
+            clean += QChar(char16_t(c));
+        else
+            clean += QString::fromUcs4(&c, 1);
     }
-    return out;
+    return clean.toUtf8();
 }
 
 QByteArray realText(double value) {

@@ -177,3 +177,17 @@ TEST(ResumeData, RoundTripsAndRefusesWhatCouldNotBeOurs) {
     EXPECT_FALSE(ResumeData::decode(other.encode()).has_value());
     EXPECT_FALSE(ResumeData::decode("junk").has_value());
 }
+
+// Texts from the server or the user may hold characters an XML document cannot carry; what is
+// written must still read back, or a whole stored list would be lost at the next start.
+TEST(PropertyList, TextsWithControlCharactersStayReadable) {
+    const QString title = QString::fromUtf8("line\r\nbreak\ttab \x01\x1f end") + QChar(0xFFFE);
+    const QVariantMap value{{"title", title}, {QString("key\x02"), QString("x")}};
+    const auto back = PropertyList::fromXml(PropertyList::toXml(value));
+    ASSERT_TRUE(back.has_value());
+    const QVariantMap map = back->toMap();
+    // Carriage returns and tabs survive as they are; the rest become the replacement character.
+    EXPECT_EQ(map.value("title").toString(),
+              QString::fromUtf8("line\r\nbreak\ttab \xEF\xBF\xBD\xEF\xBF\xBD end\xEF\xBF\xBD"));
+    EXPECT_EQ(map.value(QString::fromUtf8("key\xEF\xBF\xBD")).toString(), "x");
+}
