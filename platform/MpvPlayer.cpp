@@ -154,11 +154,15 @@ void MpvPlayer::replaceCurrentItem(const std::optional<QString>& path) {
     m_item = path;
     if (!m_mpv)
         return;
+    // Whatever was asked for before is forgotten, started or not.
+    ++m_loadRequest;
+    m_awaitingStart = false;
+    m_expectedEntry = -1;
+    m_started = false;
     if (path) {
         const QByteArray file = path->toUtf8();
         const char* command[] = {"loadfile", file.constData(), "replace", nullptr};
-        ++m_pendingLoads;
-        mpv_command_async(m_mpv, 0, command);
+        mpv_command_async(m_mpv, m_loadRequest, command);
     } else {
         const char* command[] = {"stop", nullptr};
         mpv_command_async(m_mpv, 0, command);
@@ -212,19 +216,27 @@ void MpvPlayer::drainEvents() {
         if (event->event_id == MPV_EVENT_NONE)
             break;
         switch (event->event_id) {
+        case MPV_EVENT_COMMAND_REPLY:
+            if (event->reply_userdata != 0 && event->reply_userdata == m_loadRequest)
+                loadAccepted(event);
+            break;
         case MPV_EVENT_START_FILE:
             m_currentEntry = static_cast<mpv_event_start_file*>(event->data)->playlist_entry_id;
-            if (m_pendingLoads > 0)
-                --m_pendingLoads;
+            if (m_awaitingStart) {
+                m_expectedEntry = m_currentEntry;
+                m_awaitingStart = false;
+            }
             break;
         case MPV_EVENT_FILE_LOADED:
-            if (m_pendingLoads == 0 && m_item)
+            if (m_expectedEntry >= 0 && m_currentEntry == m_expectedEntry && m_item) {
+                m_started = true;
                 emit itemDidStart();
+            }
             break;
         case MPV_EVENT_END_FILE: {
             auto* end = static_cast<mpv_event_end_file*>(event->data);
-            if (end->reason == MPV_END_FILE_REASON_ERROR && m_pendingLoads == 0 &&
-                end->playlist_entry_id == m_currentEntry && m_item) {
+            if (end->reason == MPV_END_FILE_REASON_ERROR && m_expectedEntry >= 0 &&
+                end->playlist_entry_id == m_expectedEntry && m_item) {
                 Console::line(QStringLiteral("video failed to load: %1 (%2)")
                                   .arg(*m_item, QString::fromUtf8(mpv_error_string(end->error))));
                 emit itemDidFail();
@@ -235,7 +247,8 @@ void MpvPlayer::drainEvents() {
             auto* property = static_cast<mpv_event_property*>(event->data);
             const QByteArray name(property->name);
             if (name == "eof-reached" && property->format == MPV_FORMAT_FLAG) {
-                if (*static_cast<int*>(property->data) && m_pendingLoads == 0 && m_item)
+                if (*static_cast<int*>(property->data) && m_started && m_currentEntry == m_expectedEntry &&
+                    m_item)
                     emit itemDidReachEnd();
             } else if (name == "dwidth" || name == "dheight") {
                 const qint64 value =
@@ -251,6 +264,30 @@ void MpvPlayer::drainEvents() {
             break;
         }
     }
+}
+
+void MpvPlayer::loadAccepted(const mpv_event* reply) {
+    if (reply->error < 0) {
+        // The load itself was refused: the item fails like one that cannot be opened.
+        if (m_item) {
+            Console::line(QStringLiteral("video failed to load: %1 (%2)")
+                              .arg(*m_item, QString::fromUtf8(mpv_error_string(reply->error))));
+            emit itemDidFail();
+        }
+        return;
+    }
+    // The reply names the new entry; without that, the entry that starts next is the new one.
+    const mpv_node& result = static_cast<const mpv_event_command*>(reply->data)->result;
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        for (int i = 0; i < result.u.list->num; ++i) {
+            if (qstrcmp(result.u.list->keys[i], "playlist_entry_id") == 0 &&
+                result.u.list->values[i].format == MPV_FORMAT_INT64) {
+                m_expectedEntry = result.u.list->values[i].u.int64;
+                return;
+            }
+        }
+    }
+    m_awaitingStart = true;
 }
 
 QSize MpvPlayer::renderSize() const {

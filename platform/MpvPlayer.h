@@ -50,6 +50,7 @@ private:
     void renderFrame();
     QSize renderSize() const;
     void setFlag(const char* name, bool value);
+    void loadAccepted(const struct mpv_event* reply);
 
     mpv_handle* m_mpv = nullptr;
     mpv_render_context* m_render = nullptr;
@@ -61,9 +62,15 @@ private:
     bool m_playing = false;
     bool m_muted = false;
     float m_volume = 1.0f;
-    // Loads asked for and not yet started: events of an item being replaced are not reported.
-    int m_pendingLoads = 0;
+    // Events are reported only for the entry of the latest load: an item replaced before it even
+    // started leaves no trace (mpv may never start it, so nothing may wait for it).
+    quint64 m_loadRequest = 0;
+    // The latest load was accepted; its entry is the next one to start (when the reply named none).
+    bool m_awaitingStart = false;
+    qint64 m_expectedEntry = -1;
     qint64 m_currentEntry = -1;
+    // The expected entry has been opened; its end counts from then on.
+    bool m_started = false;
     QSize m_videoSize;
     Frame m_frame;
     QHash<const void*, QSize> m_viewSizes;

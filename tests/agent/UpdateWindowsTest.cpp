@@ -5,9 +5,11 @@
 #include "UpgradeWindowController.h"
 #include <QTextEdit>
 
+#include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QUrl>
@@ -37,6 +39,18 @@ UpgradeInfo info(const QString& url, const QString& ver, const QString& exp) {
 
 QString firstLine(QTextEdit* view) {
     return view->document()->firstBlock().text();
+}
+
+// Whether the document holds picture data for the address beyond the blank stand-in.
+bool holdsPicture(QTextDocument* document, const QUrl& url) {
+    const QVariant data = document->resource(QTextDocument::ImageResource, url);
+    if (data.userType() == QMetaType::QByteArray)
+        return !data.toByteArray().isEmpty();
+    if (data.userType() == QMetaType::QImage)
+        return data.value<QImage>().size() != QSize(1, 1);
+    if (data.userType() == QMetaType::QPixmap)
+        return data.value<QPixmap>().size() != QSize(1, 1);
+    return data.isValid();
 }
 } // namespace
 
@@ -78,11 +92,31 @@ TEST(UpgradeWindowController, ReleaseNotesLoadNothingAndFollowNoLinks) {
                                        "www.zerafin.example/news\">news</a>"));
     controller.window();
     QTextDocument* document = controller.infoLabel()->document();
-    EXPECT_FALSE(document->resource(QTextDocument::ImageResource, QUrl::fromLocalFile(picture)).isValid());
-    EXPECT_FALSE(
-        document->resource(QTextDocument::ImageResource, QUrl("http://127.0.0.1:9/x.png")).isValid());
+    EXPECT_FALSE(holdsPicture(document, QUrl::fromLocalFile(picture)));
+    EXPECT_FALSE(holdsPicture(document, QUrl("http://127.0.0.1:9/x.png")));
     EXPECT_FALSE(controller.infoLabel()->textInteractionFlags() & Qt::LinksAccessibleByMouse);
     EXPECT_FALSE(controller.infoLabel()->textInteractionFlags() & Qt::LinksAccessibleByKeyboard);
+}
+
+TEST(UpgradeWindowController, ShowingTheNotesReadsNoLocalPicture) {
+    TestHome home;
+    const QString picture = home.file("secret.png");
+    ASSERT_TRUE(AgentArtwork::image("corvex_statusBar", QSize(300, 200)).save(picture));
+    // The text layout asks for every picture's size; a path or a file address must not be read
+    // from disk even then.
+    for (const QString& source : {picture, QUrl::fromLocalFile(picture).toString()}) {
+        UpgradeWindowController controller;
+        controller.setUpgradeInfo(
+            info("https://www.zerafin.example/get", "1.3", "<img src=\"" + source + "\">"));
+        controller.showWindow();
+        QTextDocument* document = controller.infoLabel()->document();
+        document->setTextWidth(400);
+        const QSizeF laidOut = document->documentLayout()->documentSize();
+        controller.infoLabel()->repaint();
+        EXPECT_LT(laidOut.height(), 150) << source.toStdString();
+        EXPECT_FALSE(holdsPicture(document, QUrl(picture)));
+        EXPECT_FALSE(holdsPicture(document, QUrl::fromLocalFile(picture)));
+    }
 }
 
 TEST(UpgradeWindow, OpensOnlyWebAddressesAndClosesInEveryCase) {

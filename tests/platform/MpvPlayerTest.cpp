@@ -100,3 +100,30 @@ TEST(MpvPlayer, ADamagedFileFailsOnceAndNoItemStaysQuiet) {
 }
 
 } // namespace
+
+namespace {
+TEST(MpvPlayer, ItemsReplacedBeforeTheyStartDoNotSilenceTheNextOne) {
+    TestHome home;
+    const QString first = makeClip(home, "first.mp4");
+    const QString second = makeClip(home, "second.mp4");
+    if (first.isEmpty() || second.isEmpty())
+        GTEST_SKIP() << "ffmpeg cannot make a clip here";
+    MpvPlayer player;
+    ASSERT_TRUE(player.isValid());
+    Events events(player);
+    player.play();
+    // Replaced (or taken away) before the player got round to starting them.
+    player.replaceCurrentItem(first);
+    player.replaceCurrentItem(second);
+    player.replaceCurrentItem(first);
+    player.replaceCurrentItem(std::nullopt);
+    player.replaceCurrentItem(second);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return events.ends == 1; }, std::chrono::seconds(20)));
+    EXPECT_EQ(events.starts, 1);
+    // And the next item is followed as well.
+    player.replaceCurrentItem(first);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return events.ends == 2; }, std::chrono::seconds(20)));
+    EXPECT_EQ(events.starts, 2);
+    EXPECT_EQ(events.failures, 0);
+}
+} // namespace
