@@ -8,7 +8,9 @@ std::optional<QString> LocalVideoPath::fromStoredUrl(const QString& stored) {
         if (!url.isValid() || !url.isLocalFile())
             return std::nullopt;
         const QString path = url.toLocalFile();
-        if (path.isEmpty())
+        // A relative file address would be judged against the working folder, and a row could be
+        // taken for missing (and deleted) while its file exists: only absolute paths count.
+        if (!path.startsWith(QLatin1Char('/')))
             return std::nullopt;
         return path;
     }

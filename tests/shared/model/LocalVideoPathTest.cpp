@@ -17,4 +17,6 @@ TEST(LocalVideoPath, RefusesWhatIsNoLocalFile) {
     EXPECT_FALSE(LocalVideoPath::fromStoredUrl("relative/x.mp4").has_value());
     EXPECT_FALSE(LocalVideoPath::fromStoredUrl("https://example.org/x.mp4").has_value());
     EXPECT_FALSE(LocalVideoPath::fromStoredUrl("file:").has_value());
+    EXPECT_FALSE(LocalVideoPath::fromStoredUrl("file:clip.mp4").has_value());
+    EXPECT_FALSE(LocalVideoPath::fromStoredUrl("file:sub/clip.mp4").has_value());
 }
