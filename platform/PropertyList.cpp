@@ -367,7 +367,10 @@ private:
     }
 
     std::optional<QVariant> object(quint64 index, int depth) {
-        if (depth > maximumDepth)
+        // Every reference takes at least one byte, so a tree read from this data has fewer nodes
+        // than the data has bytes; more visits means objects shared over and over (a hand-made
+        // file that would expand exponentially), which is refused.
+        if (depth > maximumDepth || ++m_visits > quint64(m_data.size()))
             return std::nullopt;
         const std::optional<qsizetype> start = offsetOf(index);
         if (!start)
@@ -476,6 +479,7 @@ private:
     quint64 m_count = 0;
     qsizetype m_table = 0;
     qsizetype m_trailer = 0;
+    quint64 m_visits = 0;
 };
 
 } // namespace

@@ -122,6 +122,19 @@ TEST(PropertyList, ReadsTheBinaryForm) {
                                                                 "abc",
                                                                 6)}))
                      .has_value());
+
+    // Thirty arrays each holding the next one twice: over a billion nodes once expanded. Refused
+    // at once instead of working for ever.
+    QList<QByteArray> chain;
+    for (char i = 0; i < 30; ++i)
+        chain.push_back(QByteArray("\xA2", 1) + char(i + 1) + char(i + 1));
+    chain.push_back(QByteArray("\x51"
+                               "a"));
+    EXPECT_FALSE(PropertyList::fromData(binaryPlist(chain)).has_value());
+    // Sharing within what the data could hold is fine: one string referenced three times.
+    EXPECT_EQ(PropertyList::fromData(binaryPlist({QByteArray("\xA3\x01\x01\x01", 4), QByteArray("\x51"
+                                                                                                "b")})),
+              QVariant(QVariantList{QString("b"), QString("b"), QString("b")}));
 }
 
 TEST(KeyedArchive, WrapsOneDataObjectAndReadsItBack) {
