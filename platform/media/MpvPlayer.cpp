@@ -34,6 +34,11 @@ const char* const kOptions[][2] = {
     {"audio-fallback-to-null", "yes"},
     {"config", "no"},
     {"load-scripts", "no"},
+    // mpv's built-in scripts (statistics page, console, conditional profiles) each run a thread of
+    // their own that wakes on property changes; a wallpaper shows none of them.
+    {"load-stats-overlay", "no"},
+    {"load-osd-console", "no"},
+    {"load-auto-profiles", "no"},
     {"input-default-bindings", "no"},
     {"input-vo-keyboard", "no"},
     {"osc", "no"},
