@@ -149,7 +149,7 @@ void sendWheel(QWidget* target, Qt::ScrollPhase phase) {
                       Qt::NoModifier, phase, false);
     // As from the window system, so an ignored step travels up to the parents.
     QSpontaneKeyEvent::setSpontaneous(&event);
-    QApplication::sendEvent(target, &event);
+    qApp->notify(target, &event);
 }
 
 } // namespace
@@ -468,6 +468,11 @@ TEST(ZFCollectionView, EveryPlainWheelStepEndsAScrollButGesturesDoNot) {
     view->setDataSource(&recorder);
     view->setDelegate(&recorder);
     window.show();
+
+    // A wheel step over a cell's label reaches the grid too.
+    sendWheel(static_cast<TestCell*>(view->visibleCells().constFirst())->title, Qt::NoScrollPhase);
+    EXPECT_GT(view->contentOffset().y(), 0);
+    EXPECT_EQ(recorder.takeMatching("end scrolling").size(), 1);
 
     for (int step = 0; step < 3; ++step)
         sendWheel(view->viewport(), Qt::NoScrollPhase);
