@@ -516,6 +516,9 @@ void CollectionView::layoutPass(bool geometryChanged) {
         }
         adopt(cell);
         d->handedOut.removeAll(cell);
+        // A source that kept a recycled cell and returns it: it leaves the pool, or it would be
+        // hidden at the end of the pass and handed out twice.
+        d->cellPool[cell->reuseIdentifier()].removeAll(cell);
         d->visible.insert(item, cell);
         cell->setGeometry(viewportRect(m_layout->itemRect(item, width)));
         cell->setSelected(d->selected == item, false);
@@ -539,6 +542,8 @@ void CollectionView::layoutFooter(const QRectF& visibleRect, qreal width) {
             return;
         adopt(footer);
         d->handedOut.removeAll(footer);
+        for (auto& pool : d->supplementaryPool)
+            pool.removeAll(footer);
         d->footer = footer;
         d->footerKey = supplementaryKey(elementKindSectionFooter, footer->reuseIdentifier());
     }
