@@ -561,7 +561,12 @@ void CollectionView::resizeEvent(QResizeEvent* event) {
 
 void CollectionView::scrollContentsBy(int dx, int dy) {
     // Moving the placed views together is cheaper than placing each again; their positions stay
-    // exact because offsets are whole pixels.
+    // exact because offsets are whole pixels. A hidden viewport does not move its children, so
+    // there every view is placed again.
+    if (!viewport()->isVisible()) {
+        layoutViews(true);
+        return;
+    }
     viewport()->scroll(dx, dy);
     layoutViews(false);
 }

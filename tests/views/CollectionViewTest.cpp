@@ -184,6 +184,16 @@ TEST_F(CollectionViewTest, OnlyTheVisibleRowsExistAtTheirRectangles) {
     EXPECT_LE(window->findChildren<TestCell*>().size(), 16);
 }
 
+TEST_F(CollectionViewTest, CellsStayInPlaceWhileTheWindowIsHidden) {
+    window->hide(); // another tab in front: the grid still follows its offset
+    view->setContentOffset(QPointF(0, 55));
+    EXPECT_EQ(cell(0)->geometry(), QRect(0, -55, 100, 110));
+    view->setContentOffset(QPointF(0, 400));
+    EXPECT_EQ(cell(12)->geometry(), QRect(0, -70, 100, 110));
+    window->show();
+    EXPECT_EQ(cell(12)->geometry(), QRect(0, -70, 100, 110));
+}
+
 TEST_F(CollectionViewTest, FooterSitsUnderTheLastItemWhileItHasAHeight) {
     auto layout = std::make_shared<CollectionViewColumnLayout>();
     layout->setFooterHeight(30);
