@@ -11,9 +11,13 @@ QColor HighlightingView::highlightColor() {
 }
 
 void HighlightingView::paintEvent(QPaintEvent* event) {
+    // The clear colour drawn over what lies beneath changes nothing, so an unhighlighted row
+    // paints nothing at all.
+    if (!m_highlighted)
+        return;
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.fillRect(event->rect(), m_highlighted ? highlightColor() : QColor(Qt::transparent));
+    painter.fillRect(event->rect(), highlightColor());
 }
 
 #include "moc_HighlightingView.cpp"

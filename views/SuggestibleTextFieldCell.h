@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPointer>
+#include <QStaticText>
 
 // The text of a suggestion row. On a highlighted row (dark background style) it is drawn white,
 // and back in its own colour when the highlight moves on.
@@ -28,4 +29,8 @@ protected:
 private:
     BackgroundStyle m_backgroundStyle = Light;
     QPointer<QWidget> m_suggestionsWindow;
+    QStaticText m_laidOut;
+    QString m_laidOutSource;
+    int m_laidOutWidth = -1;
+    QFont m_laidOutFont;
 };

@@ -38,16 +38,19 @@ private:
     std::function<bool(QObject*, QEvent*)> m_handler;
 };
 
-QWidget* makeSelectableRowView(const SuggestionRow& row) {
+QWidget* makeSelectableRowView() {
     auto* view = new HighlightingView;
     view->resize(200, SuggestionsWindowController::rowHeight);
-    auto* layout = new QHBoxLayout(view);
-    layout->setContentsMargins(16, 0, 10, 0);
     auto* text = new SuggestibleTextFieldCell(view);
-    text->setText(row.label.value_or(QString()));
     text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    layout->addWidget(text);
     return view;
+}
+
+// The row's text fills the row but for a margin on either side.
+void showLabel(QWidget* rowView, const SuggestionRow& row) {
+    auto* text = rowView->findChild<SuggestibleTextFieldCell*>(QString(), Qt::FindDirectChildrenOnly);
+    text->setText(row.label.value_or(QString()));
+    text->setGeometry(16, 0, std::max(0, rowView->width() - 26), rowView->height());
 }
 
 QWidget* makeSeparatorView() {
@@ -175,14 +178,12 @@ void SuggestionsWindowController::cancelSuggestions() {
 }
 
 void SuggestionsWindowController::removeRows() {
-    // Row views go later, not now: the click that led here may still be inside one of them (the
-    // header's link button).
+    // Selectable rows are all alike: their views are kept and given the next rows' texts, which
+    // keeps relaying out cheap while the user types. Headers and separators go later, not now: the
+    // click that led here may still be inside one of them (the header's link button).
     for (auto& row : m_rows)
-        if (row.view) {
-            row.view->removeEventFilter(this);
-            row.view->hide();
-            row.view->deleteLater();
-        }
+        if (row.view)
+            m_reusableRows.push_back(row.view);
     m_rows.clear();
     for (auto& row : m_otherRows) {
         if (row.view) {
@@ -224,24 +225,42 @@ void SuggestionsWindowController::setSuggestions() {
             break;
         }
         case SuggestionRow::Kind::Selectable:
-            view = makeSelectableRowView(row);
+            view = takeReusableRow();
             // The first selectable row is highlighted after every layout, without the action.
             if (m_rows.empty())
                 setSelectedView(view);
-            view->installEventFilter(this);
             m_rows.push_back({view, row});
             break;
         }
         const int height = view->height();
-        view->setParent(content);
+        if (view->parentWidget() != content)
+            view->setParent(content);
         view->setGeometry(0, y, width, height);
+        if (row.kind() == SuggestionRow::Kind::Selectable)
+            showLabel(view, row);
         view->show();
         previousHeight = height;
     }
+    // Views left over from longer lists wait, hidden, for the next one.
+    for (auto& spare : m_reusableRows)
+        if (spare)
+            spare->hide();
     const int contentHeight = y + previousHeight + radius;
     // The top edge stays; the popup grows or shrinks downwards.
     m_window->setFrame(QRect(m_window->x(), m_window->y(), m_window->width(), contentHeight));
     m_window->update();
+}
+
+QWidget* SuggestionsWindowController::takeReusableRow() {
+    while (!m_reusableRows.empty()) {
+        QPointer<QWidget> view = m_reusableRows.front();
+        m_reusableRows.pop_front();
+        if (view)
+            return view;
+    }
+    QWidget* view = makeSelectableRowView();
+    view->installEventFilter(this);
+    return view;
 }
 
 std::optional<SuggestionRow> SuggestionsWindowController::selectedSuggestion() const {

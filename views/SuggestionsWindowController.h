@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QPointer>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -86,6 +87,7 @@ private:
     };
 
     void removeRows();
+    QWidget* takeReusableRow();
     // Decides what becomes of a mouse-down anywhere in the application while open: true swallows it.
     bool filterMouseDown(QObject* receiver, QEvent* event);
 
@@ -94,6 +96,7 @@ private:
     QList<SuggestionRow> m_suggestions;
     std::vector<SelectableRow> m_rows;
     std::vector<OtherRow> m_otherRows;
+    std::deque<QPointer<QWidget>> m_reusableRows;
     QPointer<QWidget> m_selectedView;
     QObject* m_localMouseDownEventMonitor = nullptr;
     QMetaObject::Connection m_lostFocusObserver;
