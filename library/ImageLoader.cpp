@@ -14,7 +14,7 @@
 #include <QSaveFile>
 #include <QThreadPool>
 
-Q_LOGGING_CATEGORY(lcImages, "zerafin.images")
+Q_LOGGING_CATEGORY(lcImages, "zerafin.images", QtInfoMsg)
 
 namespace {
 bool isWebAddress(const QUrl& url) {

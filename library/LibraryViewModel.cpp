@@ -11,7 +11,7 @@
 #include <QLabel>
 #include <QLoggingCategory>
 
-Q_LOGGING_CATEGORY(lcLists, "zerafin.lists")
+Q_LOGGING_CATEGORY(lcLists, "zerafin.lists", QtInfoMsg)
 
 namespace {
 constexpr const char* signProperty = "zerafinVideoSign";

@@ -48,6 +48,8 @@ public:
     void setTotalVideoCount(qint64 count) { m_totalVideoCount = count; }
     virtual const std::optional<std::vector<VideoDetail>>& videoList() const { return m_videoList; }
     void setVideoList(std::optional<std::vector<VideoDetail>> list) { m_videoList = std::move(list); }
+    // The video of item `item`, none beyond the list.
+    std::optional<VideoDetail> videoAt(int item) const;
     const QHash<QString, QImage>& imageCache() const { return m_imageCache; }
     const QHash<QString, std::shared_ptr<ImageLoadTask>>& downloadTaskCache() const {
         return m_downloadTaskCache;
@@ -95,7 +97,6 @@ protected:
     // Runs `work` at the main queue's next turn, after everything queued before it.
     void queueOnMain(std::function<void()> work);
     void report(const std::optional<VideoDetail>& video);
-    std::optional<VideoDetail> videoAt(int item) const;
     ImageLoader& imageLoader() const { return m_imageLoader; }
     NotificationCenter& notifications() const { return m_notifications; }
 
