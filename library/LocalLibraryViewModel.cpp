@@ -260,6 +260,11 @@ void LocalLibraryViewModel::clearAllItemAction() {
         });
 }
 
+bool LocalLibraryViewModel::removeLibraryEntry(const QString& path) {
+    const QFileInfo entry(path);
+    return entry.isDir() && !entry.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path);
+}
+
 void LocalLibraryViewModel::clearAllConfirmed() {
     const QDir library(m_dependencies.libraryDirectory);
     if (!library.exists()) {
@@ -269,9 +274,7 @@ void LocalLibraryViewModel::clearAllConfirmed() {
     const QFileInfoList entries =
         library.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
     for (const QFileInfo& entry : entries) {
-        const bool removed = entry.isDir() && !entry.isSymLink() ? QDir(entry.filePath()).removeRecursively()
-                                                                 : QFile::remove(entry.filePath());
-        if (removed)
+        if (removeLibraryEntry(entry.filePath()))
             continue;
         qCWarning(lcLists) << "clear all: could not remove" << entry.filePath();
         // Part of the library is gone: its rows go too, so that no row names a missing file.
