@@ -99,11 +99,12 @@ protected:
     void report(const std::optional<VideoDetail>& video);
     ImageLoader& imageLoader() const { return m_imageLoader; }
     NotificationCenter& notifications() const { return m_notifications; }
+    // Keeps a scaled thumbnail; at 501 entries one goes, the first in the table's own order.
+    void insertIntoImageCache(const QString& sign, const QImage& image);
 
 private:
     void thumbnailArrived(const QPointer<CollectionViewCell>& cell, const VideoDetail& video,
                           const std::shared_ptr<ImageLoadTask>& task, const QImage& image);
-    void insertIntoImageCache(const QString& sign, const QImage& image);
 
     ImageLoader& m_imageLoader;
     NotificationCenter& m_notifications;
