@@ -10,6 +10,7 @@ class DesktopFileRevealer : public FileRevealer {
 public:
     explicit DesktopFileRevealer(const QDBusConnection& bus = QDBusConnection::sessionBus());
 
+    // Asks the file manager and returns at once; when it cannot show the file, the folder opens.
     void revealFile(const QString& path) override;
     void openFolder(const QString& path) override;
 
