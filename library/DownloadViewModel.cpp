@@ -32,14 +32,14 @@ void setButtonImages(ClickableImageView* button, const char* normal, const char*
 void setStatusText(QLabel* label, const QString& text, bool error = false) {
     if (!label)
         return;
+    // The colour of the role the label draws with; its own colour is kept to come back to.
+    static constexpr const char* normalColorProperty = "zerafinNormalColor";
+    const QPalette::ColorRole role = label->foregroundRole();
     QPalette palette = label->palette();
-    if (error) {
-        const AttributedTitle title = AttributedTitle::redLinkStyleTitle(text);
-        palette.setColor(QPalette::WindowText, title.foregroundColor());
-        label->setFont(title.font());
-    } else {
-        palette.setColor(QPalette::WindowText, QLabel().palette().color(QPalette::WindowText));
-    }
+    if (!label->property(normalColorProperty).isValid())
+        label->setProperty(normalColorProperty, palette.color(role));
+    palette.setColor(role, error ? AttributedTitle::redLinkStyleTitle(text).foregroundColor()
+                                 : label->property(normalColorProperty).value<QColor>());
     label->setPalette(palette);
     label->setText(text);
 }

@@ -35,7 +35,9 @@ protected:
         images = std::make_unique<ImageLoader>(imageOptions);
         model = std::make_unique<DownloadViewModel>(
             DownloadViewModel::Dependencies{downloads.get(), images.get(), &notifications});
-        model->videoDetailDidChanged = [this](const std::optional<VideoDetail>& video) { reported.append(video); };
+        model->videoDetailDidChanged = [this](const std::optional<VideoDetail>& video) {
+            reported.append(video);
+        };
         model->bind(rig.collectionView);
     }
 
@@ -50,8 +52,12 @@ protected:
         return detail;
     }
 
-    DownloadItemCell* row(int i) { return qobject_cast<DownloadItemCell*>(rig.collectionView->cellForItem(IndexPath(i))); }
-    QString statusOf(int i) { return row(i) && row(i)->status() ? row(i)->status()->text() : QString("<no row>"); }
+    DownloadItemCell* row(int i) {
+        return qobject_cast<DownloadItemCell*>(rig.collectionView->cellForItem(IndexPath(i)));
+    }
+    QString statusOf(int i) {
+        return row(i) && row(i)->status() ? row(i)->status()->text() : QString("<no row>");
+    }
     void reload() {
         rig.collectionView->reloadData();
         TestHome::spin(20ms);
@@ -95,7 +101,7 @@ TEST_F(DownloadViewModelTest, RowsFollowTheQueueThroughPauseResumeErrorAndDelete
     ASSERT_TRUE(TestHome::waitUntil([&] { return item(2)->status() == ItemStatus::error; }));
     reload();
     EXPECT_EQ(statusOf(2), "Network Error");
-    EXPECT_EQ(row(2)->status()->palette().color(QPalette::WindowText),
+    EXPECT_EQ(row(2)->status()->palette().color(row(2)->status()->foregroundRole()),
               AttributedTitle::redLinkStyleTitle("Network Error").foregroundColor());
 
     QTest::mouseClick(row(0)->downloadImageView(), Qt::LeftButton);
