@@ -1,5 +1,6 @@
 #include "VideoLibraryViewController.h"
 
+#include "AppImage.h"
 #include "AppInfo.h"
 #include "BaseInfoResponse.h"
 #include "CollectionViewLayout.h"
@@ -13,6 +14,7 @@
 #include "WebModel.h"
 #include "ZFCollectionView.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
@@ -61,6 +63,8 @@ VideoLibraryViewController::VideoLibraryViewController(Dependencies dependencies
     : QWidget(parent), m_deps(std::move(dependencies)) {
     if (!m_deps.locateResource)
         m_deps.locateResource = [](const QString& name) { return ResourcePath::path(name); };
+    if (!m_deps.imageNamed)
+        m_deps.imageNamed = [](const QString& name) { return AppImage::named(name); };
     m_columnLayout = std::make_shared<CollectionViewColumnLayout>();
     m_columnLayout->setColumnCount(4);
     m_columnLayout->setItemHeight(110.0);

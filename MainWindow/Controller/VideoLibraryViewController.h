@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QList>
+#include <QMenu>
 #include <QPointer>
 #include <QStringList>
 #include <QUrl>
@@ -27,7 +28,6 @@ class Preferences;
 class QComboBox;
 class QHBoxLayout;
 class QLabel;
-class QMenu;
 class QPushButton;
 class QSlider;
 class QToolButton;

@@ -1,5 +1,6 @@
 #include "NowPlayingView.h"
 
+#include "AppImage.h"
 #include "AttributedTitle.h"
 #include "LocalVideoDBManager.h"
 #include "Preferences.h"
@@ -41,10 +42,9 @@ NowPlayingView::NowPlayingView(Preferences& preferences, LocalVideoDBManager& da
 }
 
 QString NowPlayingView::defaultIconPath(const QString& name) {
-    for (const QString& candidate : {QStringLiteral(":/images/") + name, QStringLiteral(":/") + name}) {
-        if (QFile::exists(candidate))
-            return candidate;
-    }
+    const QString compiledIn = AppImage::resourcePath(name);
+    if (!compiledIn.isEmpty())
+        return compiledIn;
     return ResourcePath::path(name).value_or(QString());
 }
 
