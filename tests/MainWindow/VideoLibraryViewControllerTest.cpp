@@ -162,7 +162,9 @@ struct Rig {
     void click(QWidget* widget, QPoint at = {}) {
         QTest::mouseClick(widget, Qt::LeftButton, {}, at.isNull() ? widget->rect().center() : at);
     }
-    qreal itemHeight() const { return page->collectionView()->rectForItem(IndexPath(0)).height(); }
+    qreal itemHeight() const {
+        return page->collectionView()->collectionViewLayout()->itemRect(0, 800).height();
+    }
     void settle() { TestHome::spin(std::chrono::milliseconds(30)); }
 };
 
@@ -412,6 +414,7 @@ struct Dragging {
 
 TEST(VideoLibraryViewController, ADropOnTheLocalTabImportsItsVideoFilesWhateverTheirCase) {
     Rig rig;
+    rig.preferences.setAlreadyImportVideo(true);
     rig.page->show();
     QWidget* viewport = rig.page->collectionView()->viewport();
     Dragging drag({"/home/u/a.MP4", "/home/u/b.txt"});
