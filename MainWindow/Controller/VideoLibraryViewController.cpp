@@ -4,13 +4,16 @@
 #include "AppInfo.h"
 #include "BaseInfoResponse.h"
 #include "CollectionViewLayout.h"
+#include "DownloadItemCell.h"
 #include "DownloadManager.h"
+#include "FooterView.h"
 #include "LocalVideoDBManager.h"
 #include "NotificationCenter.h"
 #include "NowPlayingView.h"
 #include "Preferences.h"
 #include "ResourcePath.h"
 #include "TabTitleView.h"
+#include "VideoItemCell.h"
 #include "WebModel.h"
 #include "ZFCollectionView.h"
 
@@ -293,6 +296,10 @@ void VideoLibraryViewController::viewDidLoad() {
                 if (self)
                     self->updatePageStatus();
             }));
+    m_collectionView->registerCell(VideoItemCell::reuseIdentifier, [] { return new VideoItemCell(); });
+    m_collectionView->registerCell(DownloadItemCell::reuseIdentifier, [] { return new DownloadItemCell(); });
+    m_collectionView->registerSupplementaryView(CollectionView::elementKindSectionFooter,
+                                                FooterView::reuseIdentifier, [] { return new FooterView(); });
     if (m_deps.lists) {
         m_deps.lists->setVideoDetailDidChanged(
             [self = QPointer<VideoLibraryViewController>(this)](const std::optional<VideoDetail>& video) {

@@ -238,7 +238,7 @@ TEST(VideoLibraryViewController, PageStatusCountsTheBoundList) {
 }
 
 TEST(VideoLibraryViewController, TheCategoryMenuFillsWhenTheReplyComesAndAChoiceLoadsItsFirstPage) {
-    Rig rig([](ProtocolTestServer& server) { server.setDelay(std::chrono::milliseconds(300), "502"); });
+    Rig rig([](ProtocolTestServer& server) { server.setDelay(std::chrono::milliseconds(300), "501"); });
     rig.page->show();
     rig.webModel->setLatestRequest(VideoListRequest{"someone", 3, 4, "a2V5", 2, "YXV0aG9y"});
     rig.lists.calls.clear();
