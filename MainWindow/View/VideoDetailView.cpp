@@ -36,7 +36,9 @@ QPixmap roundedFill(const QImage& image, const QSize& size, qreal radius, bool c
     canvas.fill(Qt::transparent);
     if (image.isNull())
         return canvas;
-    const QImage scaled = image.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    // Pictures drawn for dense screens carry a pixel ratio; here every pixel counts as one.
+    QImage scaled = image.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    scaled.setDevicePixelRatio(1.0);
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath clip;
@@ -112,6 +114,7 @@ VideoDetailView::VideoDetailView(Dependencies dependencies, QWidget* parent)
     nameColumn->setSpacing(0);
     nameColumn->addWidget(m_userName, 0, Qt::AlignLeft);
     auto* countRow = new QHBoxLayout();
+    countRow->setSpacing(4);
     countRow->addWidget(caption("Uploads", m_userInfoView));
     countRow->addWidget(m_userVideCount);
     countRow->addStretch(1);
