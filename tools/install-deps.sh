@@ -3,11 +3,11 @@
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config git
-    qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-httpserver-dev qt6-websockets-dev qt6-qpa-plugins libgl-dev
+    qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-httpserver-dev qt6-svg-dev qt6-websockets-dev qt6-qpa-plugins libgl-dev
     libmpv-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
     libsqlite3-dev sqlite3 libssl-dev libxcb1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    dbus dbus-x11 xvfb xauth x11-utils imagemagick ffmpeg mpv curl clang
+    dbus dbus-x11 xvfb xauth x11-utils imagemagick ffmpeg mpv curl clang qrencode
 )
 missing=()
 for p in "${packages[@]}"; do

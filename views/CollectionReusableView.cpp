@@ -1,0 +1,18 @@
+#include "CollectionReusableView.h"
+
+#include <QPainter>
+
+CollectionReusableView::CollectionReusableView(QWidget* parent) : QWidget(parent) {}
+
+void CollectionReusableView::setBackgroundColor(const QColor& color) {
+    m_backgroundColor = color;
+    update();
+}
+
+void CollectionReusableView::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (m_backgroundColor.alpha() == 0)
+        return;
+    QPainter painter(this);
+    painter.fillRect(rect(), m_backgroundColor);
+}

@@ -1,0 +1,7 @@
+#include "CollectionViewCell.h"
+
+CollectionViewCell::CollectionViewCell(QWidget* parent) : CollectionReusableView(parent) {}
+
+void CollectionViewCell::setSelected(bool selected, bool /*animated*/) {
+    m_selected = selected;
+}

@@ -1,0 +1,61 @@
+#include "DownloadItemCell.h"
+
+#include "ClickableImageView.h"
+#include "ElidedLabel.h"
+#include "ImageAspectFillView.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+DownloadItemCell::DownloadItemCell(QWidget* parent) : CollectionViewCell(parent) {
+    m_imageView = new ImageAspectFillView(this);
+    m_imageView->setFixedSize(80, 45);
+
+    m_title = new ElidedLabel(this);
+    QFont titleFont = m_title->font();
+    titleFont.setPointSizeF(13);
+    m_title->setFont(titleFont);
+
+    m_status = new ElidedLabel(this);
+    m_status->setForegroundRole(QPalette::PlaceholderText);
+
+    m_progressIndicator = new QProgressBar(this);
+    m_progressIndicator->setRange(0, 100);
+    m_progressIndicator->setValue(0);
+    m_progressIndicator->setTextVisible(false);
+    m_progressIndicator->setFixedHeight(6);
+
+    m_percent = new QLabel(this);
+    m_percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_percent->setForegroundRole(QPalette::PlaceholderText);
+
+    m_downloadImageView = new ClickableImageView(this);
+    m_downloadImageView->setFixedSize(24, 24);
+    m_deleteImageView = new ClickableImageView(this);
+    m_deleteImageView->setFixedSize(24, 24);
+
+    auto* statusRow = new QHBoxLayout;
+    statusRow->setSpacing(8);
+    statusRow->addWidget(m_status, 1);
+    statusRow->addWidget(m_percent);
+
+    auto* middle = new QVBoxLayout;
+    middle->setSpacing(3);
+    middle->addWidget(m_title);
+    middle->addWidget(m_progressIndicator);
+    middle->addLayout(statusRow);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(12, 6, 12, 6);
+    row->setSpacing(12);
+    row->addWidget(m_imageView);
+    row->addLayout(middle, 1);
+    row->addWidget(m_downloadImageView);
+    row->addWidget(m_deleteImageView);
+}
+
+QSize DownloadItemCell::sizeHint() const {
+    return QSize(560, int(rowHeight));
+}

@@ -1,0 +1,3 @@
+#include "VideoItemImageView.h"
+
+VideoItemImageView::VideoItemImageView(QWidget* parent) : ImageAspectFillView(parent) {}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class ButtonWithPointCursor;
+class QLabel;
+
+// The state view the online list lays over its grid while it loads, fails or is empty: a title
+// line, and under it a left subtitle, a refresh link and a right subtitle that show only when
+// showRefreshButton is on. The link runs refreshClosure; the view knows nothing of the list.
+class WebLibraryRefreshSubView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit WebLibraryRefreshSubView(QWidget* parent = nullptr);
+
+    QLabel* titleLabel() const { return m_titleLabel; }
+    QLabel* leftSubTitle() const { return m_leftSubTitle; }
+    // A link-looking button with the pointing-hand cursor.
+    ButtonWithPointCursor* refreshButton() const { return m_refreshButton; }
+    QLabel* rightSubTitle() const { return m_rightSubTitle; }
+
+    std::function<void()> refreshClosure() const { return m_refreshClosure; }
+    void setRefreshClosure(std::function<void()> closure) { m_refreshClosure = std::move(closure); }
+
+    QString title() const { return m_title; }
+    // Shown in the title line at once.
+    void setTitle(const QString& title);
+
+    bool showRefreshButton() const { return m_showRefreshButton; }
+    // Hides or shows the left subtitle, the right subtitle and the refresh link together; the title
+    // line always shows.
+    void setShowRefreshButton(bool show);
+
+    // The refresh link's action: runs refreshClosure when one is set.
+    void clickRefreshButton();
+
+private:
+    QLabel* m_titleLabel = nullptr;
+    QLabel* m_leftSubTitle = nullptr;
+    ButtonWithPointCursor* m_refreshButton = nullptr;
+    QLabel* m_rightSubTitle = nullptr;
+    std::function<void()> m_refreshClosure;
+    QString m_title;
+    bool m_showRefreshButton = false;
+};
