@@ -45,11 +45,11 @@ void MainAppDelegate::applicationDidFinishLaunching() {
         runHelperRule();
     } else {
         // The agent waits for the first-run import, which turns the player on with a sample.
-        m_importDefaultVideo = observe(&preferences, &Preferences::alreadyImportVideoChanged, this,
-                                       [this](bool done) {
-                                           if (done)
-                                               runHelperRule();
-                                       });
+        m_importDefaultVideo =
+            observe(&preferences, &Preferences::alreadyImportVideoChanged, this, [this](bool done) {
+                if (done)
+                    runHelperRule();
+            });
     }
 
     if (m_deps.distributedCenter)
@@ -145,7 +145,8 @@ void MainAppDelegate::uploadCrashReports() {
     const QString folder = m_deps.crashFolder;
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return;
-    QDirIterator entries(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QDirIterator entries(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
     const QDir base(folder);
     WebModel& web = m_deps.webModel();
     while (entries.hasNext()) {

@@ -113,8 +113,8 @@ bool CrashLogWriter::writeCurrentException() {
     const QString folder = QString::fromStdString(installedFolder);
     if (!QFileInfo::exists(folder))
         QDir().mkpath(folder);
-    const QByteArray text = report(name, QStringLiteral("(null)"), QString::fromStdString(installedVersionLine),
-                                   reason, callStack());
+    const QByteArray text = report(name, QStringLiteral("(null)"),
+                                   QString::fromStdString(installedVersionLine), reason, callStack());
     const double now = double(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
     return writeAtomically(folder + QLatin1Char('/') + fileName(now), text);
 }

@@ -14,7 +14,8 @@ public:
     // other programs write to, since every file in it is uploaded).
     static QString crashFolder(const QString& identifier);
     // "version: <short>.<build>", "(null)" standing for a missing part.
-    static QString versionLine(const std::optional<QString>& shortVersion, const std::optional<QString>& build);
+    static QString versionLine(const std::optional<QString>& shortVersion,
+                               const std::optional<QString>& build);
     // The log's text: name, user information, version line and reason, each followed by a blank
     // line, then the call-stack frames joined by line breaks (no break after the last).
     static QByteArray report(const QString& name, const QString& userInfo, const QString& versionLine,

@@ -34,9 +34,9 @@ ApplicationInstance::Start ApplicationInstance::start(const QString& busName) {
         m_connection.unregisterObject(QString::fromLatin1(objectPath));
         m_exported = false;
     }
-    const QDBusMessage call = QDBusMessage::createMethodCall(busName, QString::fromLatin1(objectPath),
-                                                             QString::fromLatin1(interfaceName),
-                                                             QStringLiteral("Reopen"));
+    const QDBusMessage call =
+        QDBusMessage::createMethodCall(busName, QString::fromLatin1(objectPath),
+                                       QString::fromLatin1(interfaceName), QStringLiteral("Reopen"));
     const QDBusMessage reply = m_connection.call(call, QDBus::Block, 5000);
     if (reply.type() == QDBusMessage::ErrorMessage)
         qCWarning(lcInstance).noquote() << "the running copy did not answer Reopen:" << reply.errorMessage();

@@ -92,13 +92,14 @@ bool LoginItem::setEnabled(const QString& identifier, bool enabled) {
     const std::optional<QStringList> command =
         m_dependencies.commandFor ? m_dependencies.commandFor(identifier) : std::nullopt;
     if (!command || command->isEmpty()) {
-        qCWarning(lcLoginItem).noquote() << (QStringLiteral("cannot make the login item %1: the program is not found").arg(identifier));
+        qCWarning(lcLoginItem).noquote()
+            << (QStringLiteral("cannot make the login item %1: the program is not found").arg(identifier));
         return false;
     }
     QDir().mkpath(m_dependencies.autostartDirectory);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(entryText(displayName(identifier), *command).toUtf8()) < 0 ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(entryText(displayName(identifier), *command).toUtf8()) < 0 || !file.commit()) {
         qCWarning(lcLoginItem).noquote() << (QStringLiteral("cannot write the login item %1").arg(path));
         return false;
     }

@@ -12,7 +12,7 @@
 class LoginItem {
 public:
     struct Dependencies {
-        QString autostartDirectory;                                          // where entries go
+        QString autostartDirectory;                                           // where entries go
         std::function<std::optional<QStringList>(const QString&)> commandFor; // the program to run
         std::function<bool(const QString&)> isRunning;
         std::function<bool(const QString&)> launch;
