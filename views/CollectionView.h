@@ -133,6 +133,20 @@ protected:
 
 private:
     struct Private;
+
+    void adopt(CollectionReusableView* view);
+    void recycle(CollectionReusableView* view, const QString& poolKey, bool isCell);
+    void endDisplaying(int item);
+    void removeFooter();
+    void applySelection(int item, bool notify);
+    qreal layoutWidth() const;
+    QRect viewportRect(const QRectF& contentRect) const;
+    void scrollItemIntoView(int item);
+    void updateScrollRange();
+    void layoutViews(bool geometryChanged);
+    void layoutPass(bool geometryChanged);
+    void layoutFooter(const QRectF& visibleRect, qreal width);
+
     std::unique_ptr<Private> d;
 
     std::shared_ptr<CollectionViewLayout> m_layout;

@@ -2,6 +2,6 @@
 
 CollectionViewCell::CollectionViewCell(QWidget* parent) : CollectionReusableView(parent) {}
 
-void CollectionViewCell::setSelected(bool selected, bool /*animated*/) {
+void CollectionViewCell::setSelected(bool selected, bool) {
     m_selected = selected;
 }
