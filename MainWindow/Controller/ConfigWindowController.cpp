@@ -19,7 +19,8 @@ ConfigWindowController::ConfigWindowController(Preferences& preferences, ScreenL
     setWindowTitle(QCoreApplication::translate("Localizable", "Preferences"));
     setModal(false);
 
-    m_autoStartCheckBox = new QCheckBox(QCoreApplication::translate("Localizable", "Launch ZerafinHelper at login"));
+    m_autoStartCheckBox =
+        new QCheckBox(QCoreApplication::translate("Localizable", "Launch ZerafinHelper at login"));
     m_multipleRadioButton = new QRadioButton(QCoreApplication::translate("Localizable", "Integration"));
     m_mirrorRadioButton = new QRadioButton(QCoreApplication::translate("Localizable", "Mirror"));
     m_singleRadioButton = new QRadioButton(QCoreApplication::translate("Localizable", "Single"));
@@ -53,18 +54,19 @@ ConfigWindowController::ConfigWindowController(Preferences& preferences, ScreenL
     connect(m_arrangement, &QButtonGroup::idClicked, this, &ConfigWindowController::changeMonitorArrange);
     connect(m_monitorList, &QComboBox::activated, this, [this] { switchMonitor(); });
     // Values outside the three arrangements leave the buttons as they are.
-    m_observeDisposes.push_back(observe(&m_preferences, &Preferences::monitorArrangeChanged, this,
-                                        [this](qint64 value) {
-                                            if (value >= 0 && value <= 2)
-                                                selectArrangement(value);
-                                        }));
+    m_observeDisposes.push_back(
+        observe(&m_preferences, &Preferences::monitorArrangeChanged, this, [this](qint64 value) {
+            if (value >= 0 && value <= 2)
+                selectArrangement(value);
+        }));
     m_observeDisposes.push_back(observe(&m_preferences, &Preferences::screenIndexChanged, this,
                                         [this](qint64 index) { selectScreen(index); }));
     // The check box shows the setting and writes it back at once.
     m_autoStartCheckBox->setChecked(m_preferences.autolaunch());
     m_observeDisposes.push_back(observe(&m_preferences, &Preferences::autolaunchChanged, this,
                                         [this](bool on) { m_autoStartCheckBox->setChecked(on); }));
-    connect(m_autoStartCheckBox, &QCheckBox::clicked, this, [this](bool on) { m_preferences.setAutolaunch(on); });
+    connect(m_autoStartCheckBox, &QCheckBox::clicked, this,
+            [this](bool on) { m_preferences.setAutolaunch(on); });
     // Monitors come and go while the window is open.
     connect(&m_screens, &ScreenList::screensChanged, this, [this] {
         reloadMonitorList();
@@ -98,7 +100,9 @@ void ConfigWindowController::switchMonitor() {
 }
 
 void ConfigWindowController::selectArrangement(qint64 value) {
-    QRadioButton* button = value == 1 ? m_mirrorRadioButton : value == 2 ? m_singleRadioButton : m_multipleRadioButton;
+    QRadioButton* button = value == 1   ? m_mirrorRadioButton
+                           : value == 2 ? m_singleRadioButton
+                                        : m_multipleRadioButton;
     button->setChecked(true);
 }
 
@@ -112,7 +116,8 @@ void ConfigWindowController::reloadMonitorList() {
     const qint64 shown = m_monitorList->currentIndex() >= 0 ? m_monitorList->currentData().toLongLong() : -1;
     m_monitorList->clear();
     for (const QVariantMap& monitor : monitorArray())
-        m_monitorList->addItem(monitor.value(QStringLiteral("name")).toString(), monitor.value(QStringLiteral("tag")));
+        m_monitorList->addItem(monitor.value(QStringLiteral("name")).toString(),
+                               monitor.value(QStringLiteral("tag")));
     if (shown >= 0)
         selectScreen(shown);
 }

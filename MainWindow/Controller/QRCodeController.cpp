@@ -8,7 +8,8 @@
 #include <QVBoxLayout>
 
 QRCodeController::QRCodeController(QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint) {
+    : QDialog(parent,
+              Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint) {
     setWindowTitle(QCoreApplication::translate("Localizable", "Mobile"));
     setModal(false);
     QPalette palette = this->palette();

@@ -6,12 +6,14 @@
 #include "GuideModel.h"
 #include "LeftMenuCell.h"
 #include "NotificationCenter.h"
+#include "SwitchButton.h"
 #include "UrlOpener.h"
 #include "WebModel.h"
 
 #include <QCoreApplication>
-#include <QPainter>
+#include <QLabel>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QThread>
 
@@ -30,8 +32,8 @@ QColor LeftMenuBar::barColor() {
     return AppImage::namedColor(QStringLiteral("LeftSideBarColor")).value_or(QColor(35, 38, 43));
 }
 
-LeftMenuBar::LeftMenuBar(const QRect& frame, std::function<void(int)> selectedClosure, Dependencies dependencies,
-                         QWidget* parent)
+LeftMenuBar::LeftMenuBar(const QRect& frame, std::function<void(int)> selectedClosure,
+                         Dependencies dependencies, QWidget* parent)
     : QWidget(parent), m_selectedClosure(std::move(selectedClosure)), m_deps(dependencies) {
     setGeometry(frame);
     const int width = frame.width();
@@ -82,7 +84,8 @@ LeftMenuBar::LeftMenuBar(const QRect& frame, std::function<void(int)> selectedCl
         m_cellList[index] = cell;
     }
 
-    m_leaflet = new ClickableImageView(QRect(10, frame.height() - 10 - leafletHeight, 140, leafletHeight), this);
+    m_leaflet =
+        new ClickableImageView(QRect(10, frame.height() - 10 - leafletHeight, 140, leafletHeight), this);
     m_leaflet->setChangeCurser(true);
     m_leaflet->hide();
 

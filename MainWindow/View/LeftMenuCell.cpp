@@ -14,7 +14,8 @@
 
 LeftMenuCell::LeftMenuCell(const QRect& frame, std::function<void()> clickClosure, Preferences& preferences,
                            QWidget* parent)
-    : QWidget(parent), m_selectedClosure(std::move(clickClosure)), m_titleSelectedColor(ThemeColors::themeBlue()) {
+    : QWidget(parent), m_selectedClosure(std::move(clickClosure)),
+      m_titleSelectedColor(ThemeColors::themeBlue()) {
     setGeometry(frame);
     m_imageView = new ImageView(this);
     m_imageView->setGeometry(20, 9, 18, 18);
@@ -30,10 +31,13 @@ LeftMenuCell::LeftMenuCell(const QRect& frame, std::function<void()> clickClosur
     m_titleLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     setTitleStyle(Qt::white, LeftMenuBar::barColor());
 
-    m_rightButton = new SwitchButton(QRect(120, 8, 36, 18), [&preferences](bool) {
-        // The setting decides, not the switch's own idea of its state.
-        preferences.setIsOpenPlayer(!preferences.isOpenPlayer());
-    }, this);
+    m_rightButton = new SwitchButton(
+        QRect(120, 8, 36, 18),
+        [&preferences](bool) {
+            // The setting decides, not the switch's own idea of its state.
+            preferences.setIsOpenPlayer(!preferences.isOpenPlayer());
+        },
+        this);
     m_rightButton->setIsOpen(preferences.isOpenPlayer());
     m_rightButton->hide();
     m_observeDispose =
@@ -91,7 +95,8 @@ void LeftMenuCell::mousePressEvent(QMouseEvent* event) {
 }
 
 void LeftMenuCell::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click =
+        m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     m_pressed = false;
     event->accept();
     if (click)
