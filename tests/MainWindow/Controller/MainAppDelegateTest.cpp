@@ -5,17 +5,22 @@
 #include "NotificationCenter.h"
 #include "Preferences.h"
 #include "ProtocolTestServer.h"
+#include "QuitSignalHandler.h"
 #include "TestHome.h"
 #include "UrlOpener.h"
 #include "UserDefaults.h"
 #include "WebModel.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 #include <QWidget>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 const QString helper = "com.tovan.zerafinHelper";
@@ -295,4 +300,30 @@ TEST_F(DelegateTest, TheMenuActionsOpenHelpAndTheSettings) {
     EXPECT_EQ(opener.opened.first().toString(), "https://www.zerafin.example/67.html");
     app.showPreferences();
     EXPECT_EQ(host.configureShown, 1);
+}
+
+TEST_F(DelegateTest, QuittingTheEventLoopRunsTheWillTerminatePathAsDoesSigterm) {
+    storeVersion("1.0.10.0");
+    make().applicationDidFinishLaunching();
+    // The Quit menu item ends the event loop.
+    QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+    QCoreApplication::exec();
+    EXPECT_EQ(logged("cancel downloads").size(), 1u);
+
+    // The session ending the program: SIGTERM goes the same way.
+    log.clear();
+    make().applicationDidFinishLaunching();
+    QuitSignalHandler::install([] { QCoreApplication::quit(); });
+    QTimer::singleShot(0, [] { ::kill(::getpid(), SIGTERM); });
+    bool timedOut = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        timedOut = true;
+        QCoreApplication::quit();
+    });
+    guard.start(10000);
+    QCoreApplication::exec();
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(logged("cancel downloads").size(), 1u);
 }

@@ -13,6 +13,7 @@
 #include "UserDefaults.h"
 
 #include <QLabel>
+#include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -159,4 +160,16 @@ TEST_F(SideBarTest, TwoOrNoPicturesBeforeAnyLeafletKeepItHidden) {
 TEST_F(SideBarTest, TheLogoOpensTheWebSite) {
     click(bar->logo());
     EXPECT_EQ(opener.opened, QList<QUrl>{QUrl("https://www.zerafin.example")});
+}
+
+TEST_F(SideBarTest, TheAgentTurningThePlayerOffMovesTheSwitchAtTheNextRefresh) {
+    SwitchButton* player = bar->cell(0)->rightButton();
+    ASSERT_TRUE(player->isOpen());
+    // The agent's menu writes the shared suite from its own process.
+    ASSERT_EQ(
+        QProcess::execute(TestHome::toolPath("suite_writer"), {suite->filePath(), "bool:IsOpenPlayer=false"}),
+        0);
+    EXPECT_TRUE(player->isOpen());
+    preferences->updateUserDefaultFromDisk();
+    EXPECT_FALSE(player->isOpen());
 }
