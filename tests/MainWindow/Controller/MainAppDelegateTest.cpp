@@ -235,7 +235,7 @@ TEST_F(DelegateTest, CrashLogsAreDeletedOnlyOnceTheServerTookThem) {
     server.setStatus(500, "25");
     storeVersion("1.0.10.0");
     make().applicationDidFinishLaunching();
-    EXPECT_TRUE(TestHome::waitUntil([&] { return server.requestsFor("25").size() == 2; }));
+    EXPECT_TRUE(TestHome::waitUntil([&] { return server.requestsFor("25").size() >= 2; }));
     TestHome::spin(std::chrono::milliseconds(200));
     EXPECT_TRUE(QFile::exists(crashFolder + "/1700000000.txt"));
     EXPECT_TRUE(QFile::exists(crashFolder + "/older/1600000000.txt"));
@@ -244,7 +244,7 @@ TEST_F(DelegateTest, CrashLogsAreDeletedOnlyOnceTheServerTookThem) {
     server.resetSwitches();
     server.setFailure(ProtocolTestServer::Failure::closeConnection, "25");
     make().uploadCrashReports();
-    EXPECT_TRUE(TestHome::waitUntil([&] { return server.requestsFor("25").size() == 4; }));
+    EXPECT_TRUE(TestHome::waitUntil([&] { return server.requestsFor("25").size() >= 4; }));
     TestHome::spin(std::chrono::milliseconds(200));
     EXPECT_TRUE(QFile::exists(crashFolder + "/1700000000.txt"));
 
