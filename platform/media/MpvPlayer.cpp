@@ -8,6 +8,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
+#include <QUrl>
 #include <cmath>
 #include <mpv/client.h>
 #include <mpv/render_gl.h>
@@ -52,10 +53,13 @@ const char* const kOptions[][2] = {
     {"load-unsafe-playlists", "no"},
 };
 
-// Whatever FFmpeg opens on its own (segments, nested inputs) may only be a local file.
-void confineToLocalFiles(mpv_handle* mpv) {
+// Whatever FFmpeg opens on its own (segments, nested inputs) may only be a local file, or with web
+// addresses allowed, an http or https transfer (and the connections under it).
+void confineToLocalFiles(mpv_handle* mpv, bool allowWebAddresses) {
     char key[] = "protocol_whitelist";
-    char value[] = "file";
+    char localOnly[] = "file";
+    char web[] = "file,http,https,tcp,tls";
+    char* value = allowWebAddresses ? web : localOnly;
     mpv_node values[] = {{{.string = value}, MPV_FORMAT_STRING}};
     char* keys[] = {key};
     mpv_node_list map{1, values, keys};
@@ -65,7 +69,14 @@ void confineToLocalFiles(mpv_handle* mpv) {
 
 // Only a regular file named by an absolute path is handed to mpv: anything else would be read as
 // an address (a protocol prefix), block the player (a FIFO or device) or list a folder.
-bool isPlayableFile(const QString& path) {
+bool isPlayableFile(const QString& path, bool allowWebAddresses) {
+    if (allowWebAddresses) {
+        const QUrl url(path, QUrl::StrictMode);
+        const QString scheme = url.scheme().toLower();
+        if (url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+            !url.host().isEmpty())
+            return true;
+    }
     if (!path.startsWith(QLatin1Char('/')))
         return false;
     const QFileInfo info(path);
@@ -73,7 +84,9 @@ bool isPlayableFile(const QString& path) {
 }
 } // namespace
 
-MpvPlayer::MpvPlayer(QObject* parent) : Player(parent) {
+MpvPlayer::MpvPlayer(QObject* parent) : MpvPlayer(Options{}, parent) {}
+
+MpvPlayer::MpvPlayer(Options options, QObject* parent) : Player(parent), m_options(options) {
     m_mpv = mpv_create();
     if (!m_mpv) {
         qCWarning(lcPlayer) << "video player could not be created";
@@ -81,7 +94,7 @@ MpvPlayer::MpvPlayer(QObject* parent) : Player(parent) {
     }
     for (const auto& option : kOptions)
         mpv_set_option_string(m_mpv, option[0], option[1]);
-    confineToLocalFiles(m_mpv);
+    confineToLocalFiles(m_mpv, m_options.allowWebAddresses);
     if (mpv_initialize(m_mpv) < 0) {
         qCWarning(lcPlayer) << "video player could not be started";
         mpv_terminate_destroy(m_mpv);
@@ -192,7 +205,7 @@ void MpvPlayer::replaceCurrentItem(const std::optional<QString>& path) {
     m_awaitingStart = false;
     m_expectedEntry = -1;
     m_started = false;
-    if (path && !isPlayableFile(*path)) {
+    if (path && !isPlayableFile(*path, m_options.allowWebAddresses)) {
         // Nothing of the previous item goes on showing, and the failure arrives later, as mpv's
         // own failures do, unless another item replaces this one first.
         const char* command[] = {"stop", nullptr};

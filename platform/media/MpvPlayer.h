@@ -20,7 +20,15 @@ class QOpenGLFramebufferObject;
 class MpvPlayer : public Player {
     Q_OBJECT
 public:
+    struct Options {
+        // Off: only local regular files play (the wallpaper). On: http and https addresses play
+        // too (the preview of a server's clip); nothing else does, and what a clip names
+        // (playlists, references) is still never followed.
+        bool allowWebAddresses = false;
+    };
+
     explicit MpvPlayer(QObject* parent = nullptr);
+    explicit MpvPlayer(Options options, QObject* parent = nullptr);
     ~MpvPlayer() override;
 
     // mpv's volume scale is cubic (100 = unchanged gain); a linear gain g maps to 100 * cbrt(g).
@@ -54,6 +62,7 @@ private:
     // Reports the current item as failed, once.
     void failCurrentItem(const QString& reason);
 
+    Options m_options;
     mpv_handle* m_mpv = nullptr;
     mpv_render_context* m_render = nullptr;
     std::unique_ptr<QOpenGLContext> m_context;
