@@ -2,7 +2,7 @@
 //   zerafin_test_server [--port N] [--serve NAME=PATH]... [--catalogue FILE.json]
 //                       [--sample-videos N] [--update-version VER] [--delay MS] [--fail MODE]
 //                       [--library DIR] [--category ID=TITLE]... [--hot-tags A,B] [--hot-keys A,B]
-//                       [--keywords A,B] [--news TEXT|URL|#COLOR] [--quiet]
+//                       [--keywords A,B] [--news TEXT|URL|#COLOR] [--file-rate BYTES] [--quiet]
 // It prints "listening http://127.0.0.1:<port>" once it listens, then one line per request
 // ("<method> <path> f=<op> <deciphered request text>") unless --quiet. Runs until killed.
 //   --catalogue   a JSON array of video records answered by the catalogue operations
@@ -13,6 +13,7 @@
 //   --hot-tags, --hot-keys, --keywords  the hot-tag row, the popup's hot keywords, the keywords
 //                 suggested while typing (each comma-separated)
 //   --news        the news message of the heartbeat: its text, address and colour
+//   --file-rate   served files flow at this many bytes per second
 //   --fail MODE   server-error | garbage | empty | drop | close | stall | stall-mid-body, for
 //                 every request
 #include "Console.h"
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
     parser.addOption({"hot-keys", "Hot keywords of the search popup, comma-separated.", "keys"});
     parser.addOption({"keywords", "Keywords suggested while typing, comma-separated.", "words"});
     parser.addOption({"news", "The heartbeat's news message.", "text|url|#color"});
+    parser.addOption({"file-rate", "Serve files at this many bytes per second.", "bytes", "0"});
     parser.addOption({"quiet", "Do not print requests."});
     parser.process(app);
 
@@ -77,6 +79,7 @@ int main(int argc, char** argv) {
                                          {"ver", parser.value("update-version")},
                                          {"exp", "A newer version is ready."}});
     server.setDelay(std::chrono::milliseconds(parser.value("delay").toLongLong()));
+    server.setFileRate(parser.value("file-rate").toLongLong());
     if (parser.isSet("fail")) {
         const QString mode = parser.value("fail");
         using F = ProtocolTestServer::Failure;
