@@ -32,11 +32,31 @@
 
 #include <QApplication>
 #include <QLoggingCategory>
+#include <QOpenGLContext>
 #include <QPointer>
 #include <QTimer>
 #include <memory>
 
 Q_LOGGING_CATEGORY(lcProgram, "zerafin.main")
+
+// Qt's own setter of the context every OpenGL context of the program shares with (exported by
+// QtGui, declared only in its private headers).
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+
+namespace {
+// The preview's player draws each frame once into a texture that the preview window's view
+// samples, so their contexts must share. Making that shared context is the slowest part of an
+// OpenGL start, so it is made when the first preview needs it, not with the application
+// (Qt::AA_ShareOpenGLContexts would make it before the first window shows).
+void ensureSharedOpenGLContext() {
+    if (QOpenGLContext::globalShareContext())
+        return;
+    auto* context = new QOpenGLContext(qApp);
+    if (!context->create())
+        qCWarning(lcProgram) << "no OpenGL context: previews play without picture";
+    qt_gl_set_global_share_context(context);
+}
+} // namespace
 
 // Zerafin Video Desktop: the library window. One copy runs per session: a second start asks the
 // running one to show its window and ends. Closing the window keeps the program running; it ends
@@ -45,8 +65,6 @@ Q_LOGGING_CATEGORY(lcProgram, "zerafin.main")
 int main(int argc, char* argv[]) {
     if (!X11Platform::prepare(QStringLiteral("zerafin-video-desktop")))
         return 1;
-    // Preview windows draw the player's frames with shared OpenGL contexts.
-    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zerafin Video Desktop"));
     QApplication::setApplicationDisplayName(QStringLiteral("Zerafin Video Desktop"));
@@ -108,6 +126,7 @@ int main(int argc, char* argv[]) {
         deps.searchHistory = &SearchHistoryManager::shared();
         deps.ensureDownloadManager = [] { DownloadManager::shared(); };
         deps.makePreviewPlayer = [] {
+            ensureSharedOpenGLContext();
             // The preview plays the server's clip addresses, so it may open http and https.
             MpvPlayer::Options options;
             options.allowWebAddresses = true;

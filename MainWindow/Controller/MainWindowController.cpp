@@ -19,7 +19,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-Q_LOGGING_CATEGORY(lcMainWindow, "zerafin.mainwindow")
+Q_LOGGING_CATEGORY(lcMainWindow, "zerafin.mainwindow", QtWarningMsg)
 
 namespace {
 constexpr int topBarHeight = 52;
@@ -205,6 +205,16 @@ AboutViewController* MainWindowController::aboutPage() const {
 
 PreviewVideoWindow* MainWindowController::webViewWindow() const {
     return m_preview->webViewWindow();
+}
+
+bool MainWindowController::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    // An update request paints the whole window and puts it on the screen.
+    if (event->type() == QEvent::UpdateRequest && !m_painted) {
+        m_painted = true;
+        qCDebug(lcMainWindow) << "first paint";
+    }
+    return handled;
 }
 
 void MainWindowController::showPage(int index) {

@@ -90,6 +90,9 @@ public:
 
     static constexpr int sideBarWidth = 160;
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void buildWindow();
     void windowDidLoad();
@@ -99,6 +102,7 @@ private:
 
     Dependencies m_deps;
     bool m_isShowGuide = false;
+    bool m_painted = false;
     std::vector<QWidget*> m_pages;
     QPointer<ConfigWindowController> m_configWindowController;
     QRCodeController* m_qrC = nullptr;
