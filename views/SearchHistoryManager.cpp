@@ -26,7 +26,11 @@ QStringList SearchHistoryManager::load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const std::optional<QVariant> plist = PropertyList::fromData(file.readAll());
+    return historyFromData(file.readAll());
+}
+
+QStringList SearchHistoryManager::historyFromData(const QByteArray& bytes) {
+    const std::optional<QVariant> plist = PropertyList::fromData(bytes);
     if (!plist || plist->typeId() != QMetaType::QVariantList)
         return {};
     QStringList history;
