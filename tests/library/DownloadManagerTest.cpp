@@ -70,6 +70,8 @@ protected:
         dependencies.cachesDirectory = caches;
         dependencies.libraryDirectory = library;
         dependencies.database = database.get();
+        dependencies.notificationCenter = &NotificationCenter::defaultCenter();
+        dependencies.distributedCenter = &DistributedNotificationCenter::shared();
         dependencies.reportDownloadStatus = [this](qint64 id, int status) {
             reports.append({id, status});
             client->reportDownloadStatus(id, status);
