@@ -323,7 +323,9 @@ void DownloadManager::verifyDownloadedFile(const QString& temporaryPath, const V
         const std::optional<QString> sign = fileSign(temporaryPath);
         bool placed = false;
         if (sign && *sign == record.sign && filePath) {
-            // Replaces an older file of the same video in one step.
+            // Replaces an older file of the same video in one step; the library folder is made
+            // again when it has gone since the transfer began.
+            QDir().mkpath(QFileInfo(*filePath).absolutePath());
             placed = std::rename(QFile::encodeName(temporaryPath).constData(),
                                  QFile::encodeName(*filePath).constData()) == 0;
             if (!placed)

@@ -178,6 +178,15 @@ TEST_F(DownloadManagerTest, LeftoversAreCleanedOnlyInTheEnginesOwnFolder) {
     EXPECT_TRUE(QDir(temporary).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
+TEST_F(DownloadManagerTest, ALibraryFolderGoneSinceTheStartIsMadeAgain) {
+    auto manager = makeManager();
+    ASSERT_TRUE(QDir(library).removeRecursively());
+    const VideoDetail video = serve("g.mp4", randomBody(30000, 11), 5);
+    manager->add(video);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return manager->progressArray().isEmpty() && updates == 1; }));
+    EXPECT_EQ(libraryFiles(), QStringList({video.sign + ".mp4"}));
+}
+
 TEST_F(DownloadManagerTest, TwoTransfersAtOnceAndAPauseFreesItsSlotAtOnce) {
     server.setFileRate(400000);
     const QByteArray a = randomBody(300000, 11), b = randomBody(300000, 12), c = randomBody(300000, 13);
