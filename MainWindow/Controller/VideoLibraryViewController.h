@@ -17,6 +17,7 @@
 #include <optional>
 #include <vector>
 
+class ButtonWithColorfulLink;
 class CollectionViewColumnLayout;
 class CollectionViewLayout;
 class CollectionViewListLayout;
@@ -88,7 +89,7 @@ public:
     QSlider* volumeSlider() const { return m_volumeSlider; }
     QComboBox* playModelButton() const { return m_playModelButton; }
     QComboBox* sortButton() const { return m_sortButton; }
-    QPushButton* newsLinkButton() const { return m_newsLinkButton; }
+    ButtonWithColorfulLink* newsLinkButton() const { return m_newsLinkButton; }
     QWidget* hottagsView() const { return m_hottagsView; }
     QLabel* pageStatus() const { return m_pageStatus; }
     ZFCollectionView* collectionView() const { return m_collectionView; }
@@ -101,9 +102,6 @@ public:
     QToolButton* categoryButton() const { return m_categoryButton; }
     // The category menu while it is open (or about to be), else null.
     QMenu* categoryMenuShown() const { return m_categoryMenu; }
-    // The news link's colour and address, as the last heartbeat gave them.
-    QColor newsLinkColor() const { return m_newsLinkColor; }
-    std::optional<QUrl> newsLink() const { return m_newsLink; }
     // The hot-tag buttons, from left to right.
     QList<QPushButton*> hotTagButtons() const;
 
@@ -189,7 +187,7 @@ private:
     QWidget* m_userNameBox = nullptr;
     QComboBox* m_playModelButton = nullptr;
     QComboBox* m_sortButton = nullptr;
-    QPushButton* m_newsLinkButton = nullptr;
+    ButtonWithColorfulLink* m_newsLinkButton = nullptr;
     QWidget* m_hottagsView = nullptr;
     QHBoxLayout* m_hottagsLayout = nullptr;
     QLabel* m_pageStatus = nullptr;
@@ -206,8 +204,6 @@ private:
     std::vector<Disposable> m_observeDispose;
     std::vector<Disposable> m_notificationTokens;
     DetailChanged m_videoDetailDidChanged;
-    QColor m_newsLinkColor;
-    std::optional<QUrl> m_newsLink;
     bool m_dragAccepted = false;
     bool m_importingDefaultVideos = false;
 };

@@ -1,3 +1,4 @@
+#include "ButtonWithColorfulLink.h"
 #include "ButtonWithHoverBackGround.h"
 #include "CollectionViewLayout.h"
 #include "DownloadManager.h"
@@ -158,7 +159,7 @@ TEST(LibraryPage, RunsAgainstTheServerWithARealLibrary) {
     // The news link in the heartbeat's colour.
     webModel.sendHeartbeat(WebModel::HeartBeatType::Boot, "1000");
     ASSERT_TRUE(TestHome::waitUntil([&] { return !page.newsLinkButton()->isHidden(); }));
-    EXPECT_EQ(page.newsLinkColor(), QColor(255, 128, 0));
+    EXPECT_EQ(page.newsLinkButton()->titleColor(), QColor(255, 128, 0));
     EXPECT_EQ(page.newsLinkButton()->text(), "What's new");
 
     // A drop of a.MP4 and b.txt on the local tab imports the one video.

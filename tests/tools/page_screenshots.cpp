@@ -2,6 +2,7 @@
 // sample videos, the online tab, the download tab, the player-off state and the preview window,
 // each as a PNG in the folder given as the first argument. Runs against an in-process protocol test
 // server over a temporary home; meant for an X server (tools/page-screenshots.sh starts Xvfb).
+#include "ButtonWithColorfulLink.h"
 #include "DownloadManager.h"
 #include "LocalLibraryModel.h"
 #include "LocalVideoDBManager.h"
