@@ -1,0 +1,26 @@
+#include "QRCodeController.h"
+
+#include "AppImage.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QVBoxLayout>
+
+QRCodeController::QRCodeController(QWidget* parent)
+    : QDialog(parent,
+              Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint) {
+    setWindowTitle(QCoreApplication::translate("Localizable", "Mobile"));
+    setModal(false);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Base));
+    setPalette(palette);
+    setAutoFillBackground(true);
+    m_picture = new QLabel;
+    m_picture->setAlignment(Qt::AlignCenter);
+    m_picture->setPixmap(QPixmap::fromImage(AppImage::named(QStringLiteral("QRCode"), QSize(240, 240))));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 20, 20, 20);
+    layout->addWidget(m_picture);
+    setFixedSize(280, 280);
+}
