@@ -8,6 +8,7 @@
 #include "DownloadItemCell.h"
 #include "DownloadManager.h"
 #include "FooterView.h"
+#include "ListContainerView.h"
 #include "LocalVideoDBManager.h"
 #include "NotificationCenter.h"
 #include "NowPlayingView.h"
@@ -147,8 +148,7 @@ void VideoLibraryViewController::buildLayout() {
     tabRow->addWidget(m_uploadButton);
 
     // The grid's container: its picture (empty list, loading, error) shows behind the grid.
-    m_collectionViewContainer = new QLabel(this);
-    m_collectionViewContainer->setAlignment(Qt::AlignCenter);
+    m_collectionViewContainer = new ListContainerView(this);
     m_collectionViewContainer->setMinimumSize(480, 300);
     m_collectionView = new ZFCollectionView(m_collectionViewContainer);
 
@@ -239,9 +239,6 @@ void VideoLibraryViewController::setupViews() {
     m_collectionView->setRepeatSelections(true);
     m_collectionView->setNotifyDelegate(true);
     m_collectionView->setCollectionViewLayout(m_columnLayout);
-    auto* containerLayout = new QVBoxLayout(m_collectionViewContainer);
-    containerLayout->setContentsMargins(0, 0, 0, 0);
-    containerLayout->addWidget(m_collectionView);
     m_collectionView->viewport()->setAcceptDrops(true);
     m_collectionView->viewport()->installEventFilter(this);
 
@@ -480,13 +477,21 @@ void VideoLibraryViewController::randomCycleAction() {
 // Search field and detail pane
 
 void VideoLibraryViewController::searchSuggestions(
-    const QString& prefix, std::function<void(std::optional<std::vector<QString>>)> completion) {
+    const QString& prefix, std::function<void(std::optional<QStringList>)> completion) {
+    if (!completion)
+        return;
     if (!m_deps.webModel) {
-        if (completion)
-            completion(std::nullopt);
+        completion(std::nullopt);
         return;
     }
-    m_deps.webModel->requestKeywords(prefix, std::move(completion));
+    // The server's keywords go to the field as they come, in their order.
+    m_deps.webModel->requestKeywords(prefix, [completion](std::optional<std::vector<QString>> keywords) {
+        if (!keywords) {
+            completion(std::nullopt);
+            return;
+        }
+        completion(QStringList(keywords->begin(), keywords->end()));
+    });
 }
 
 void VideoLibraryViewController::search(const QString& text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Disposable.h"
+#include "SearchFieldDelegate.h"
 #include "VideoDetailView.h"
 #include "VideoDetailViewDelegate.h"
 #include "VideoLibraryLists.h"
@@ -22,6 +23,7 @@ class CollectionViewColumnLayout;
 class CollectionViewLayout;
 class CollectionViewListLayout;
 class DownloadManager;
+class ListContainerView;
 class LocalVideoDBManager;
 class NotificationCenter;
 class NowPlayingView;
@@ -42,7 +44,9 @@ struct BaseInfoResponse;
 // the bottom bar with what plays now, the play controls, the page status, the hot tags and the news
 // link. It owns no data: every choice is written to the shared settings or handed to a list, and
 // the desktop player agent follows the settings.
-class VideoLibraryViewController : public QWidget, public VideoDetailViewDelegate {
+class VideoLibraryViewController : public QWidget,
+                                   public VideoDetailViewDelegate,
+                                   public SearchFieldDelegate {
     Q_OBJECT
 
 public:
@@ -78,7 +82,7 @@ public:
     static QStringList acceptTypes();
 
     // ---- parts of the page
-    QLabel* collectionViewContainer() const { return m_collectionViewContainer; }
+    ListContainerView* collectionViewContainer() const { return m_collectionViewContainer; }
     VideoDetailView* detailView() const { return m_detailView; }
     QPushButton* importVideoButton() const { return m_importVideoButton; }
     QPushButton* uploadButton() const { return m_uploadButton; }
@@ -121,8 +125,8 @@ public:
 
     // ---- the search field's delegate
     void searchSuggestions(const QString& prefix,
-                           std::function<void(std::optional<std::vector<QString>>)> completion);
-    void search(const QString& text);
+                           std::function<void(std::optional<QStringList>)> completion) override;
+    void search(const QString& text) override;
 
     // ---- category, sort, search, hot tags, news link
     void categoryButtonAction();
@@ -175,7 +179,7 @@ private:
     void setCurrentLayout(const std::shared_ptr<CollectionViewLayout>& layout);
 
     Dependencies m_deps;
-    QLabel* m_collectionViewContainer = nullptr;
+    ListContainerView* m_collectionViewContainer = nullptr;
     VideoDetailView* m_detailView = nullptr;
     QPushButton* m_importVideoButton = nullptr;
     QPushButton* m_uploadButton = nullptr;

@@ -4,11 +4,12 @@
 // server over a temporary home; meant for an X server (tools/page-screenshots.sh starts Xvfb).
 #include "ButtonWithColorfulLink.h"
 #include "DownloadManager.h"
+#include "ImageLoader.h"
+#include "LibraryViewModels.h"
 #include "LocalLibraryModel.h"
 #include "LocalVideoDBManager.h"
 #include "MpvPlayer.h"
 #include "NotificationCenter.h"
-#include "PageListsStandIn.h"
 #include "Preferences.h"
 #include "PreviewWindowPresenter.h"
 #include "ProtocolTestServer.h"
@@ -24,8 +25,6 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -106,7 +105,13 @@ int main(int argc, char** argv) {
     LocalLibraryModel importer(database, {}, home.file("library"), home.file("thumbnails"));
     DownloadManager downloads(DownloadManager::Dependencies{
         home.file("caches"), home.file("library"), &database, [](qint64, int) {}, {}, 10000});
-    PageListsStandIn lists(webModel, database, importer, downloads, notifications);
+    ImageLoader images(ImageLoader::Options{});
+    LibraryViewModels lists(
+        WebLibraryViewModel::Dependencies{&webModel, &database, &downloads, &preferences, nullptr, &images,
+                                          &notifications},
+        LocalLibraryViewModel::Dependencies{&database, &preferences, &importer, home.file("library"), nullptr,
+                                            nullptr, nullptr, nullptr, nullptr, &images, &notifications},
+        DownloadViewModel::Dependencies{&downloads, &images, &notifications});
     PreviewWindowPresenter previews([] { return std::unique_ptr<Player>(new MpvPlayer()); },
                                     [](const QUrl&) {});
 
@@ -117,17 +122,11 @@ int main(int argc, char** argv) {
     deps.downloads = &downloads;
     deps.notifications = &notifications;
     deps.lists = &lists;
-    // Pictures: files from the disk, web pictures from the test server.
-    QNetworkAccessManager network;
-    deps.loadImage = [&network](const QUrl& url, QObject* context, std::function<void(const QImage&)> done) {
-        if (url.isLocalFile() || url.scheme().isEmpty()) {
-            done(QImage(url.isLocalFile() ? url.toLocalFile() : url.path()));
-            return;
-        }
-        QNetworkReply* reply = network.get(QNetworkRequest(url));
-        QObject::connect(reply, &QNetworkReply::finished, context, [reply, done] {
-            reply->deleteLater();
-            done(QImage::fromData(reply->readAll()));
+    // Pictures through the lists' own loader; a picture for a video no longer shown is dropped.
+    deps.loadImage = [&images](const QUrl& url, QObject* context, std::function<void(const QImage&)> done) {
+        images.loadImage(url, [context = QPointer<QObject>(context), done](const QImage& image) {
+            if (context && !image.isNull())
+                done(image);
         });
     };
     deps.showPreview = [&previews](const QUrl& url) { previews.showPreviewWindow(url, QRect()); };
