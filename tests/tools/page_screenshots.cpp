@@ -112,8 +112,7 @@ int main(int argc, char** argv) {
         LocalLibraryViewModel::Dependencies{&database, &preferences, &importer, home.file("library"), nullptr,
                                             nullptr, nullptr, nullptr, nullptr, &images, &notifications},
         DownloadViewModel::Dependencies{&downloads, &images, &notifications});
-    PreviewWindowPresenter previews([] { return std::unique_ptr<Player>(new MpvPlayer()); },
-                                    [](const QUrl&) {});
+    PreviewWindowPresenter previews(PreviewWindowPresenter::webPlayerFactory(), [](const QUrl&) {});
 
     VideoLibraryViewController::Dependencies deps;
     deps.preferences = &preferences;
@@ -156,7 +155,8 @@ int main(int argc, char** argv) {
 
     QTest::mouseClick(page.localTab(), Qt::LeftButton);
     preferences.setIsOpenPlayer(false);
-    TestHome::spin(std::chrono::milliseconds(600));
+    // The thumbnails come back after the tab switch.
+    TestHome::spin(std::chrono::milliseconds(1500));
     ok = save(page.grab(), out, "page-player-off.png") && ok;
 
     // The preview of the first catalogue entry, playing one of the samples over http.
