@@ -20,7 +20,16 @@ class QOpenGLFramebufferObject;
 class MpvPlayer : public Player {
     Q_OBJECT
 public:
+    struct Options {
+        // Also plays http and https addresses (a preview clip on the server). Off: local regular
+        // files only, as a wallpaper needs.
+        bool allowWebAddresses = false;
+    };
+
     explicit MpvPlayer(QObject* parent = nullptr);
+    explicit MpvPlayer(Options options, QObject* parent = nullptr);
+
+    const Options& options() const { return m_options; }
     ~MpvPlayer() override;
 
     // mpv's volume scale is cubic (100 = unchanged gain); a linear gain g maps to 100 * cbrt(g).
@@ -54,6 +63,7 @@ private:
     // Reports the current item as failed, once.
     void failCurrentItem(const QString& reason);
 
+    Options m_options;
     mpv_handle* m_mpv = nullptr;
     mpv_render_context* m_render = nullptr;
     std::unique_ptr<QOpenGLContext> m_context;

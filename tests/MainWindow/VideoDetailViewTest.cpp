@@ -190,9 +190,9 @@ TEST(VideoDetailView, TheListsDownloadItemDownloadsOrShowsTheQueue) {
     Rig rig;
     const VideoDetail video = VideoDetailSamples::video(5);
     rig.show(video);
-    QVariantMap info{{"object", video.toJsonObject()}};
+    QVariantMap info{{"video", QVariant::fromValue(video)}};
     // Something that is not a video is ignored.
-    rig.notifications.post("rightClickNotification", nullptr, {{"object", QString("nonsense")}});
+    rig.notifications.post("rightClickNotification", nullptr, {{"video", QString("nonsense")}});
     EXPECT_TRUE(rig.delegate.calls.empty());
 
     rig.notifications.post("rightClickNotification", nullptr, info);

@@ -1,4 +1,5 @@
 #include "VideoLibraryViewController.h"
+#include "ButtonWithColorfulLink.h"
 #include "CollectionView.h"
 #include "CollectionViewLayout.h"
 #include "DownloadManager.h"
@@ -314,7 +315,7 @@ TEST(VideoLibraryViewController, TheNewsLinkTakesTheHeartbeatsTextColourAndWebAd
     rig.webModel->sendHeartbeat(WebModel::HeartBeatType::Boot, "1000");
     ASSERT_TRUE(TestHome::waitUntil([&] { return !rig.page->newsLinkButton()->isHidden(); }));
     EXPECT_EQ(rig.page->newsLinkButton()->text(), "Spring sale");
-    EXPECT_EQ(rig.page->newsLinkColor(), QColor(255, 128, 0));
+    EXPECT_EQ(rig.page->newsLinkButton()->titleColor(), QColor(255, 128, 0));
     rig.click(rig.page->newsLinkButton());
     EXPECT_EQ(rig.opened, std::vector<QUrl>{QUrl("https://news.example/spring")});
 
