@@ -1,7 +1,6 @@
 #include "StatusBarManager.h"
 
 #include "AgentArtwork.h"
-#include "AppDelegate.h"
 #include "AppInfo.h"
 #include "ApplicationLauncher.h"
 #include "NotificationCenter.h"
@@ -28,9 +27,10 @@ QKeySequence keyEquivalent(const QString& key) {
 
 StatusBarManager::StatusBarManager(VideoPlayerManager& playerManager, Preferences& preferences,
                                    ScreenList& screens, NotificationCenter& center,
-                                   std::function<WebModel&()> webModel, QObject* parent)
+                                   std::function<WebModel&()> webModel, const ApplicationLauncher& launcher,
+                                   QObject* parent)
     : QObject(parent), m_playerManager(playerManager), m_preferences(preferences), m_screens(screens),
-      m_center(center), m_webModel(std::move(webModel)),
+      m_center(center), m_webModel(std::move(webModel)), m_launcher(launcher),
       m_openVideoTitle(localized("Open Video Wallpaper", "start/stop Video Desktop")),
       m_closeVideoTitle(localized("Close Video Wallpaper", "start/stop Video Desktop")),
       m_playTitle(localized("Play", "play/pause")), m_pauseTitle(localized("Pause", "pause play")) {}
@@ -46,7 +46,8 @@ StatusBarManager::~StatusBarManager() {
 StatusBarManager& StatusBarManager::shared() {
     static StatusBarManager* instance = new StatusBarManager(
         VideoPlayerManager::shared(), Preferences::shared(), ScreenList::shared(),
-        NotificationCenter::defaultCenter(), []() -> WebModel& { return WebModel::shared(); });
+        NotificationCenter::defaultCenter(), []() -> WebModel& { return WebModel::shared(); },
+        ApplicationLauncher::shared());
     return *instance;
 }
 
@@ -286,16 +287,14 @@ void StatusBarManager::resetMenu() {
 }
 
 void StatusBarManager::showMainWindowMenuItemAction() {
-    ApplicationLauncher::shared().launch(QStringLiteral("com.tovan.zerafin.macOS"));
+    m_launcher.launch(QStringLiteral("com.tovan.zerafin.macOS"));
 }
 
 void StatusBarManager::checkUpdates() {
-    QPointer<AppDelegate> delegate = AppDelegate::applicationDelegate();
-    if (!delegate)
-        return;
-    m_webModel().checkUpdate([delegate](std::optional<UpgradeInfo> info) {
-        if (delegate)
-            delegate->dispatchUpdateResult(std::move(info), true);
+    QPointer<StatusBarManager> self(this);
+    m_webModel().checkUpdate([self](std::optional<UpgradeInfo> info) {
+        if (self)
+            emit self->updateCheckAnswered(info);
     });
 }
 

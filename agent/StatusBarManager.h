@@ -14,6 +14,7 @@
 #include <optional>
 #include <vector>
 
+class ApplicationLauncher;
 class NotificationCenter;
 class Preferences;
 class ScreenList;
@@ -31,9 +32,11 @@ class WebModel;
 class StatusBarManager : public QObject {
     Q_OBJECT
 public:
+    // `launcher` starts the main application; the answer of a check chosen in the menu is
+    // announced with updateCheckAnswered for whoever decides what it shows.
     StatusBarManager(VideoPlayerManager& playerManager, Preferences& preferences, ScreenList& screens,
                      NotificationCenter& center, std::function<WebModel&()> webModel,
-                     QObject* parent = nullptr);
+                     const ApplicationLauncher& launcher, QObject* parent = nullptr);
     ~StatusBarManager() override;
     static StatusBarManager& shared();
 
@@ -77,6 +80,10 @@ public:
     QString playTitle() const { return m_playTitle; }
     QString pauseTitle() const { return m_pauseTitle; }
 
+signals:
+    // The server answered the update check chosen in the menu (none: no update record).
+    void updateCheckAnswered(const std::optional<UpgradeInfo>& info);
+
 private:
     QAction* makeItem(const QString& title, QObject* owner, std::function<void(QAction*)> action);
     qsizetype checkedScreenRow(qsizetype itemCount) const;
@@ -86,6 +93,7 @@ private:
     ScreenList& m_screens;
     NotificationCenter& m_center;
     std::function<WebModel&()> m_webModel;
+    const ApplicationLauncher& m_launcher;
 
     bool m_desktopIconIsHiden = false;
     std::vector<Disposable> m_observersDispose;

@@ -9,12 +9,17 @@
 #include "ScreenList.h"
 #include "WorkspaceMonitor.h"
 
-#include <QFileInfo>
+#include <QFile>
+#include <QLoggingCategory>
 #include <QMutexLocker>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
+Q_LOGGING_CATEGORY(lcAgentPlayer, "zerafin.agent.player")
+
 const QString kUpdateVideoList = QStringLiteral("UpdateVideoList");
 
 VideoPlayerPlayModel playModelFrom(qint64 value) {
@@ -26,6 +31,16 @@ VideoPlayerPlayModel playModelFrom(qint64 value) {
     default:
         return VideoPlayerPlayModel::single;
     }
+}
+
+// Whether anything at all (a file, a folder, a FIFO, a device, even a dangling link) is at the path.
+// Only when nothing is there is a row's video gone; whatever else is there is handed to the player,
+// which fails it when it cannot be played. A path that cannot be examined counts as present.
+bool somethingExistsAt(const QString& path) {
+    struct stat info;
+    if (::lstat(QFile::encodeName(path).constData(), &info) == 0)
+        return true;
+    return errno != ENOENT && errno != ENOTDIR;
 }
 } // namespace
 
@@ -172,7 +187,7 @@ std::optional<QString> VideoPlayerManager::findPlayable() {
     const std::size_t count = m_videoList.count();
     for (std::size_t visited = 0; visited < count && m_videoList.current; ++visited) {
         if (const auto path = LocalVideoPath::fromStoredUrl(m_videoList.current->val.url)) {
-            if (QFileInfo(*path).isFile())
+            if (somethingExistsAt(*path))
                 return path;
         }
         m_videoList.advance();
@@ -209,7 +224,7 @@ void VideoPlayerManager::loadFound() {
     removeStatusObserver();
     const std::optional<QString> found = findPlayable();
     if (!found && m_videoList.count() > 0)
-        Console::line("no playable video in the library");
+        qCInfo(lcAgentPlayer) << "no playable video in the library";
     shared.replaceCurrentItem(found);
     addStatusObserver();
 }
@@ -258,7 +273,7 @@ void VideoPlayerManager::itemDidFail() {
     // stop rather than cycle, until the list or the chosen video changes.
     ++m_failureStreak;
     if (m_failureStreak >= std::max<std::size_t>(1, m_videoList.count())) {
-        Console::line("every video of the play list failed to load; playback stops");
+        qCWarning(lcAgentPlayer) << "every video of the play list failed to load; playback stops";
         m_stoppedAfterFailures = true;
         removeStatusObserver();
         player().replaceCurrentItem(std::nullopt);
@@ -279,7 +294,7 @@ VideoPlayerManager::StoredFile VideoPlayerManager::storedFile(const QString& sig
     const std::optional<QString> path = LocalVideoPath::fromStoredUrl(row->url);
     if (!path)
         return StoredFile::noPath;
-    return QFileInfo(*path).isFile() ? StoredFile::exists : StoredFile::missing;
+    return somethingExistsAt(*path) ? StoredFile::exists : StoredFile::missing;
 }
 
 bool VideoPlayerManager::videoFileExists(const QString& sign) {

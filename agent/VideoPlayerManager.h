@@ -95,11 +95,13 @@ public:
     void tapVideoPlayerViewAction();
 
 private:
+    // missing: nothing at all is at the row's path; exists: something is (not always a video).
     enum class StoredFile { noRow, noPath, missing, exists };
 
     void makePlayer();
-    // The search: from the current node, the first node whose stored location names an existing
-    // file; each node is visited at most once. None when nothing in the list is playable.
+    // The search: from the current node, the first node whose stored location names something that
+    // exists (what cannot be played then fails as an item); each node is visited at most once. None
+    // when nothing in the list is there.
     std::optional<QString> findPlayable();
     void loadFound();
     StoredFile storedFile(const QString& sign);

@@ -11,6 +11,7 @@
 #include "StatusBarManager.h"
 #include "VideoPlayerManager.h"
 #include "WebModel.h"
+#include "X11Platform.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -18,6 +19,8 @@
 // ZerafinHelper: no main window, only the desktop windows, the tray menu and the update panels.
 // It runs until it is told to quit: its menu's "Quit", SIGTERM or SIGINT, all the same way.
 int main(int argc, char* argv[]) {
+    if (!X11Platform::prepare(QStringLiteral("zerafin-helper")))
+        return 1;
     // The player renders each frame once into a texture that every desktop window's view samples.
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
@@ -38,6 +41,9 @@ int main(int argc, char* argv[]) {
                          NotificationCenter::defaultCenter(),
                          []() -> WebModel& { return WebModel::shared(); });
     AppDelegate::setApplicationDelegate(&delegate);
+    QObject::connect(
+        &StatusBarManager::shared(), &StatusBarManager::updateCheckAnswered, &delegate,
+        [&delegate](const std::optional<UpgradeInfo>& info) { delegate.dispatchUpdateResult(info, true); });
 
     ScreenChangeMonitor screens(ScreenList::shared(), NotificationCenter::defaultCenter());
     // Occlusion: the screen saver or lock covering or uncovering the whole desktop.

@@ -61,11 +61,13 @@ DownloadSession& DownloadItem::sessionManager() {
     return *m_sessionManager;
 }
 
-// A name of its own in the library folder for the finished body: it becomes <sign>.<ext> only
-// once its sign has been checked, so a bad body never replaces a good file.
+// A name of its own for the finished body, in the engine's own folder (on the library's file
+// system, so that the move into place is one step): it becomes <sign>.<ext> only once its sign has
+// been checked, so a bad body never replaces a good file. Never in the library folder itself, whose
+// files are the user's videos whatever their names.
 QString DownloadItem::temporaryDestination() const {
     for (;;) {
-        const QString path = m_context.libraryDirectory + QStringLiteral("/.") + StringRandom::random(10) +
+        const QString path = m_context.temporaryDirectory + QStringLiteral("/.") + StringRandom::random(10) +
                              QStringLiteral(".download");
         if (!QFileInfo::exists(path))
             return path;

@@ -28,6 +28,7 @@ public:
     struct Context {
         QString libraryDirectory;                 // finished files: <sign>.<ext>
         QString partialDirectory;                 // partial bodies of new transfers
+        QString temporaryDirectory;               // finished bodies until their sign is checked
         DownloadSession* resumeSession = nullptr; // continues transfers from resume data
         int transferTimeoutMs = 10000;            // inactivity time-out of the item's own session
     };

@@ -31,10 +31,12 @@ constexpr int resumeTransferTimeoutMs = 60000;
 DownloadManager::DownloadManager(Dependencies dependencies, QObject* parent)
     : QObject(parent), m_dependencies(std::move(dependencies)),
       m_storePath(m_dependencies.cachesDirectory + QLatin1Char('/') + QLatin1String(storeFileName)),
+      m_temporaryDirectory(m_dependencies.cachesDirectory + QLatin1Char('/') +
+                           QLatin1String(temporaryFolderName)),
       m_resumeSession(m_dependencies.cachesDirectory, resumeTransferTimeoutMs) {
     if (!m_dependencies.fileSign)
         m_dependencies.fileSign = &FileSign::fileSign;
-    QDir().mkpath(m_dependencies.cachesDirectory);
+    QDir().mkpath(m_temporaryDirectory);
     m_progressArray = loadStore();
     removeLeftovers();
     for (const auto& item : std::as_const(m_progressArray))
@@ -69,6 +71,7 @@ std::shared_ptr<DownloadItem> DownloadManager::makeItem(const VideoDetail& video
     DownloadItem::Context context;
     context.libraryDirectory = m_dependencies.libraryDirectory;
     context.partialDirectory = m_dependencies.cachesDirectory;
+    context.temporaryDirectory = m_temporaryDirectory;
     context.resumeSession = &m_resumeSession;
     context.transferTimeoutMs = m_dependencies.transferTimeoutMs;
     auto item = std::make_shared<DownloadItem>(videoInfo, cacheURL, context);
@@ -388,11 +391,11 @@ void DownloadManager::removeLeftovers() {
             deletePartial(caches.filePath(name));
     }
     static const QRegularExpression unchecked(QStringLiteral("^\\.[A-Za-z0-9]{10}\\.download$"));
-    const QDir library(m_dependencies.libraryDirectory);
+    const QDir temporary(m_temporaryDirectory);
     for (const QString& name :
-         library.entryList({QStringLiteral(".*.download")}, QDir::Files | QDir::Hidden)) {
+         temporary.entryList({QStringLiteral(".*.download")}, QDir::Files | QDir::Hidden)) {
         if (unchecked.match(name).hasMatch())
-            QFile::remove(library.filePath(name));
+            QFile::remove(temporary.filePath(name));
     }
 }
 

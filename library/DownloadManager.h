@@ -43,6 +43,8 @@ public:
     static constexpr int maxConcurrentOperationCount = 2;
     static constexpr const char* reloadNotification = "reloadCollectionView.Notification";
     static constexpr const char* storeFileName = "downloadInfo.bat";
+    // In the caches folder: finished bodies waiting for their sign check, and nothing else.
+    static constexpr const char* temporaryFolderName = "UncheckedDownloads";
 
     // Loads the store and queues every stored item; they start at the next turn of the event loop.
     explicit DownloadManager(Dependencies dependencies, QObject* parent = nullptr);
@@ -52,6 +54,7 @@ public:
     static DownloadManager& shared();
 
     QString storePath() const { return m_storePath; }
+    QString temporaryDirectory() const { return m_temporaryDirectory; }
     const QList<std::shared_ptr<DownloadItem>>& progressArray() const { return m_progressArray; }
 
     // Queues a write of the store (from the list as it is now) and returns at once.
@@ -101,6 +104,7 @@ private:
 
     Dependencies m_dependencies;
     QString m_storePath;
+    QString m_temporaryDirectory;
     DispatchQueue m_storeDownloadQueue{QStringLiteral("StoreDownloadItem")};
     DownloadSession m_resumeSession;
     QList<std::shared_ptr<DownloadItem>> m_progressArray;

@@ -53,7 +53,7 @@ QByteArray DownloadStore::archive(const std::vector<DownloadStore>& entries) {
             element.insert(cacheURLKey, urlToPropertyList(*entry.cacheURL));
         list.append(element);
     }
-    return KeyedArchive::archiveRootData(PropertyList::toXml(list));
+    return KeyedArchive::archiveRootData(PropertyList::toBinary(list));
 }
 
 std::optional<std::vector<DownloadStore>> DownloadStore::unarchive(const QByteArray& bytes) {

@@ -2,10 +2,10 @@
 # Installs the Debian 12 packages the build, the tests and the benchmarks need, when missing.
 set -euo pipefail
 packages=(
-    build-essential cmake ninja-build pkg-config git
+    build-essential cmake ninja-build pkg-config git ccache
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-httpserver-dev qt6-svg-dev qt6-websockets-dev qt6-qpa-plugins libgl-dev
     libmpv-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-    libsqlite3-dev sqlite3 libssl-dev libxcb1-dev
+    libsqlite3-dev sqlite3 libssl-dev libxcb1-dev lld
     libgtest-dev libgmock-dev libbenchmark-dev
     dbus dbus-x11 xvfb xauth x11-utils imagemagick ffmpeg mpv curl clang qrencode
 )

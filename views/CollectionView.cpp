@@ -219,13 +219,15 @@ void CollectionView::adopt(CollectionReusableView* view) {
 }
 
 void CollectionView::recycle(CollectionReusableView* view, const QString& poolKey, bool isCell) {
-    view->hide();
     d->handedOut.removeAll(view);
     if (!view->property(pooledProperty).toBool()) {
         // Made by the data source itself: it is not ours to hand out again.
+        view->hide();
         view->deleteLater();
         return;
     }
+    // Hidden only at the end of the layout pass: a view handed out again in the same pass (the
+    // usual case while scrolling) is spared hiding and showing its whole widget tree.
     view->prepareForReuse();
     if (isCell)
         d->cellPool[poolKey].append(static_cast<CollectionViewCell*>(view));
@@ -451,7 +453,7 @@ void CollectionView::layoutViews(bool geometryChanged) {
     // go back to their pool rather than stay hidden for ever.
     const auto handedOut = std::exchange(d->handedOut, {});
     for (const auto& view : handedOut) {
-        if (!view || view->isVisible())
+        if (!view)
             continue;
         const bool placed = view == d->footer || std::any_of(d->visible.cbegin(), d->visible.cend(),
                                                              [&](const auto& cell) { return cell == view; });
@@ -465,6 +467,14 @@ void CollectionView::layoutViews(bool geometryChanged) {
                 supplementaryKey(view->property("zerafinElementKind").toString(), view->reuseIdentifier()),
                 false);
     }
+    for (const auto& pool : std::as_const(d->cellPool))
+        for (const auto& cell : pool)
+            if (cell && cell->isVisible())
+                cell->hide();
+    for (const auto& pool : std::as_const(d->supplementaryPool))
+        for (const auto& view : pool)
+            if (view && view->isVisible())
+                view->hide();
 }
 
 void CollectionView::layoutPass(bool geometryChanged) {
@@ -506,6 +516,9 @@ void CollectionView::layoutPass(bool geometryChanged) {
         }
         adopt(cell);
         d->handedOut.removeAll(cell);
+        // A source that kept a recycled cell and returns it: it leaves the pool, or it would be
+        // hidden at the end of the pass and handed out twice.
+        d->cellPool[cell->reuseIdentifier()].removeAll(cell);
         d->visible.insert(item, cell);
         cell->setGeometry(viewportRect(m_layout->itemRect(item, width)));
         cell->setSelected(d->selected == item, false);
@@ -529,6 +542,8 @@ void CollectionView::layoutFooter(const QRectF& visibleRect, qreal width) {
             return;
         adopt(footer);
         d->handedOut.removeAll(footer);
+        for (auto& pool : d->supplementaryPool)
+            pool.removeAll(footer);
         d->footer = footer;
         d->footerKey = supplementaryKey(elementKindSectionFooter, footer->reuseIdentifier());
     }
@@ -544,8 +559,16 @@ void CollectionView::resizeEvent(QResizeEvent* event) {
     layoutViews(true);
 }
 
-void CollectionView::scrollContentsBy(int, int) {
-    layoutViews(true);
+void CollectionView::scrollContentsBy(int dx, int dy) {
+    // Moving the placed views together is cheaper than placing each again; their positions stay
+    // exact because offsets are whole pixels. A hidden viewport does not move its children, so
+    // there every view is placed again.
+    if (!viewport()->isVisible()) {
+        layoutViews(true);
+        return;
+    }
+    viewport()->scroll(dx, dy);
+    layoutViews(false);
 }
 
 void CollectionView::wheelEvent(QWheelEvent* event) {

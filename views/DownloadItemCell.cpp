@@ -9,6 +9,14 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+namespace {
+void setTextColor(QLabel* label, const QColor& color) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+}
+} // namespace
+
 DownloadItemCell::DownloadItemCell(QWidget* parent) : CollectionViewCell(parent) {
     m_imageView = new ImageAspectFillView(this);
     m_imageView->setFixedSize(80, 45);
@@ -18,8 +26,10 @@ DownloadItemCell::DownloadItemCell(QWidget* parent) : CollectionViewCell(parent)
     titleFont.setPointSizeF(13);
     m_title->setFont(titleFont);
 
+    // The secondary texts are grey through their palette's text colour, which the list replaces
+    // (red for an error).
     m_status = new ElidedLabel(this);
-    m_status->setForegroundRole(QPalette::PlaceholderText);
+    setTextColor(m_status, QColor(Qt::gray));
 
     m_progressIndicator = new QProgressBar(this);
     m_progressIndicator->setRange(0, 100);
@@ -29,7 +39,7 @@ DownloadItemCell::DownloadItemCell(QWidget* parent) : CollectionViewCell(parent)
 
     m_percent = new QLabel(this);
     m_percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_percent->setForegroundRole(QPalette::PlaceholderText);
+    setTextColor(m_percent, QColor(Qt::gray));
 
     m_downloadImageView = new ClickableImageView(this);
     m_downloadImageView->setFixedSize(24, 24);

@@ -1,11 +1,15 @@
 #include "SearchHistoryManager.h"
 
 #include "AppInfo.h"
-#include "Console.h"
 #include "PropertyList.h"
 
 #include <QFile>
+#include <QLoggingCategory>
 #include <QSaveFile>
+
+namespace {
+Q_LOGGING_CATEGORY(lcSearchHistory, "zerafin.library.searchhistory")
+} // namespace
 
 SearchHistoryManager::SearchHistoryManager() : SearchHistoryManager(historyURL()) {}
 
@@ -64,12 +68,12 @@ void SearchHistoryManager::add(const QString& text) {
 void SearchHistoryManager::write() const {
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly)) {
-        Console::line(QStringLiteral("search history: cannot write ") + m_path + QStringLiteral(": ") +
-                      file.errorString());
+        qCWarning(lcSearchHistory).noquote() << QStringLiteral("search history: cannot write ") + m_path +
+                                                    QStringLiteral(": ") + file.errorString();
         return;
     }
     file.write(PropertyList::toXml(QVariant(m_storeHistory)));
     if (!file.commit())
-        Console::line(QStringLiteral("search history: cannot write ") + m_path + QStringLiteral(": ") +
-                      file.errorString());
+        qCWarning(lcSearchHistory).noquote() << QStringLiteral("search history: cannot write ") + m_path +
+                                                    QStringLiteral(": ") + file.errorString();
 }

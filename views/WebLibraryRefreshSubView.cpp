@@ -1,6 +1,7 @@
 #include "WebLibraryRefreshSubView.h"
 
-#include "ButtonWithPointCursor.h"
+#include "AttributedTitle.h"
+#include "ButtonWithLinkTitle.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -17,13 +18,17 @@ WebLibraryRefreshSubView::WebLibraryRefreshSubView(QWidget* parent) : QWidget(pa
     m_leftSubTitle =
         new QLabel(QCoreApplication::translate("Localizable", "Please check your network and"), this);
     m_leftSubTitle->setForegroundRole(QPalette::PlaceholderText);
-    m_refreshButton = new ButtonWithPointCursor(this);
-    m_refreshButton->setText(QCoreApplication::translate("Localizable", "refresh"));
-    m_refreshButton->setFlat(true);
-    m_refreshButton->setStyleSheet(QStringLiteral("QPushButton { border: none; color: rgb(0, 122, 255); "
-                                                  "padding: 0px; }"));
+    m_refreshButton = new ButtonWithLinkTitle(this);
+    m_refreshButton->setAttributedTitle(
+        AttributedTitle::linkStyleTitle(QCoreApplication::translate("Localizable", "refresh")));
     m_rightSubTitle = new QLabel(QCoreApplication::translate("Localizable", "the list."), this);
     m_rightSubTitle->setForegroundRole(QPalette::PlaceholderText);
+    // The subtitles read as one line with the link, in the link's size.
+    for (QLabel* subtitle : {m_leftSubTitle, m_rightSubTitle}) {
+        QFont font = subtitle->font();
+        font.setPointSizeF(AttributedTitle::fontPointSize);
+        subtitle->setFont(font);
+    }
     connect(m_refreshButton, &QPushButton::clicked, this, [this] { clickRefreshButton(); });
 
     auto* subtitles = new QHBoxLayout;

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <functional>
 
-class ButtonWithPointCursor;
+class ButtonWithLinkTitle;
 class QLabel;
 
 // The state view the online list lays over its grid while it loads, fails or is empty: a title
@@ -18,8 +18,7 @@ public:
 
     QLabel* titleLabel() const { return m_titleLabel; }
     QLabel* leftSubTitle() const { return m_leftSubTitle; }
-    // A link-looking button with the pointing-hand cursor.
-    ButtonWithPointCursor* refreshButton() const { return m_refreshButton; }
+    ButtonWithLinkTitle* refreshButton() const { return m_refreshButton; }
     QLabel* rightSubTitle() const { return m_rightSubTitle; }
 
     std::function<void()> refreshClosure() const { return m_refreshClosure; }
@@ -40,7 +39,7 @@ public:
 private:
     QLabel* m_titleLabel = nullptr;
     QLabel* m_leftSubTitle = nullptr;
-    ButtonWithPointCursor* m_refreshButton = nullptr;
+    ButtonWithLinkTitle* m_refreshButton = nullptr;
     QLabel* m_rightSubTitle = nullptr;
     std::function<void()> m_refreshClosure;
     QString m_title;

@@ -21,7 +21,7 @@ QByteArray KeyedArchive::archiveRootData(const QByteArray& data) {
         {topKey, QVariantMap{{QStringLiteral("root"), PropertyList::uid(1)}}},
         {versionKey, archiveVersion},
     };
-    return PropertyList::toXml(archive);
+    return PropertyList::toBinary(archive);
 }
 
 std::optional<QByteArray> KeyedArchive::unarchiveRootData(const QByteArray& bytes) {

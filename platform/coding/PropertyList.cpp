@@ -7,10 +7,13 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace {
 
 constexpr int maximumDepth = 256;
+// About 317,000 years either side of 2001: far beyond any real date, well inside 64-bit milliseconds.
+constexpr double maximumDateSeconds = 1e13;
 
 // Characters an XML 1.0 document can carry at all.
 bool isXmlCharacter(char32_t c) {
@@ -411,8 +414,12 @@ private:
             const quint64 bits = be(at, 8);
             double seconds;
             std::memcpy(&seconds, &bits, 8);
+            // Beyond a few hundred thousand years (or not a number) no writer made this date: the
+            // file is damaged, and converting such a value to milliseconds would overflow.
+            if (!std::isfinite(seconds) || std::fabs(seconds) > maximumDateSeconds)
+                return std::nullopt;
             const QDateTime epoch(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
-            return QVariant(epoch.addMSecs(qint64(seconds * 1000.0)));
+            return QVariant(epoch.addMSecs(std::llround(seconds * 1000.0)));
         }
         case 0x4: {
             const auto size = length(at, marker);
@@ -482,6 +489,221 @@ private:
     quint64 m_visits = 0;
 };
 
+// The binary form: objects flattened parent first, each referenced by its index, then the
+// offset table and the trailer naming the top object. Strings are written once per occurrence;
+// a keyed archive's references (uid() dictionaries) become the form's own UID objects.
+class BinaryWriter {
+public:
+    std::optional<QByteArray> document(const QVariant& root) {
+        if (!collect(root, 0))
+            return std::nullopt;
+        const quint64 count = quint64(m_nodes.size());
+        m_refSize = bytesFor(count - 1);
+        QByteArray out = "bplist00";
+        std::vector<quint64> offsets;
+        offsets.reserve(m_nodes.size());
+        for (const Node& node : m_nodes) {
+            offsets.push_back(quint64(out.size()));
+            emitNode(out, node);
+        }
+        const quint64 table = quint64(out.size());
+        const int offsetSize = bytesFor(table);
+        for (const quint64 offset : offsets)
+            appendBe(out, offset, offsetSize);
+        out += QByteArray(6, '\0');
+        out += char(offsetSize);
+        out += char(m_refSize);
+        appendBe(out, count, 8);
+        appendBe(out, 0, 8);
+        appendBe(out, table, 8);
+        return out;
+    }
+
+private:
+    struct Node {
+        QVariant value;                // a leaf, or the container whose children follow
+        std::vector<quint64> children; // keys then values for a dictionary
+    };
+
+    static int bytesFor(quint64 value) {
+        if (value <= 0xFF)
+            return 1;
+        if (value <= 0xFFFF)
+            return 2;
+        if (value <= 0xFFFFFFFFull)
+            return 4;
+        return 8;
+    }
+    static void appendBe(QByteArray& out, quint64 value, int size) {
+        for (int i = size - 1; i >= 0; --i)
+            out += char((value >> (8 * i)) & 0xFF);
+    }
+    static void appendInteger(QByteArray& out, quint64 value, bool negative) {
+        const int size = negative ? 8 : bytesFor(value);
+        out += char(0x10 | (size == 1 ? 0 : size == 2 ? 1 : size == 4 ? 2 : 3));
+        appendBe(out, value, size);
+    }
+    static void appendMarker(QByteArray& out, quint8 kind, quint64 length) {
+        if (length < 15) {
+            out += char(kind | length);
+            return;
+        }
+        out += char(kind | 0x0F);
+        appendInteger(out, length, false);
+    }
+    static void appendDouble(QByteArray& out, quint8 marker, double value) {
+        quint64 bits;
+        std::memcpy(&bits, &value, 8);
+        out += char(marker);
+        appendBe(out, bits, 8);
+    }
+
+    bool collect(const QVariant& value, int depth) {
+        if (depth > maximumDepth)
+            return false;
+        const size_t index = m_nodes.size();
+        m_nodes.push_back(Node{value, {}});
+        switch (value.typeId()) {
+        case QMetaType::QStringList:
+        case QMetaType::QVariantList: {
+            std::vector<quint64> children;
+            for (const QVariant& element : value.toList()) {
+                children.push_back(m_nodes.size());
+                if (!collect(element, depth + 1))
+                    return false;
+            }
+            m_nodes[index].children = std::move(children);
+            return true;
+        }
+        case QMetaType::QVariantMap: {
+            if (PropertyList::uidValue(value))
+                return true;
+            const QVariantMap map = value.toMap();
+            std::vector<quint64> keys;
+            std::vector<quint64> values;
+            for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
+                keys.push_back(m_nodes.size());
+                m_nodes.push_back(Node{QVariant(it.key()), {}});
+                values.push_back(m_nodes.size());
+                if (!collect(it.value(), depth + 1))
+                    return false;
+            }
+            keys.insert(keys.end(), values.begin(), values.end());
+            m_nodes[index].children = std::move(keys);
+            return true;
+        }
+        case QMetaType::QDateTime:
+            return value.toDateTime().isValid();
+        case QMetaType::QString:
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::Char:
+        case QMetaType::SChar:
+        case QMetaType::Long:
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+        case QMetaType::UShort:
+        case QMetaType::UChar:
+        case QMetaType::ULong:
+        case QMetaType::Double:
+        case QMetaType::Float:
+        case QMetaType::QByteArray:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    void emitNode(QByteArray& out, const Node& node) const {
+        const QVariant& value = node.value;
+        switch (value.typeId()) {
+        case QMetaType::QString: {
+            const QString text = value.toString();
+            bool ascii = true;
+            for (const QChar c : text)
+                ascii = ascii && c.unicode() < 0x80;
+            if (ascii) {
+                appendMarker(out, 0x50, quint64(text.size()));
+                out += text.toLatin1();
+            } else {
+                appendMarker(out, 0x60, quint64(text.size()));
+                for (const QChar c : text)
+                    appendBe(out, c.unicode(), 2);
+            }
+            return;
+        }
+        case QMetaType::Bool:
+            out += char(value.toBool() ? 0x09 : 0x08);
+            return;
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+        case QMetaType::UShort:
+        case QMetaType::UChar:
+        case QMetaType::ULong: {
+            const quint64 unsignedValue = value.toULongLong();
+            if (unsignedValue > quint64(std::numeric_limits<qint64>::max())) {
+                out += char(0x14); // 128 bits: the high half zero
+                appendBe(out, 0, 8);
+                appendBe(out, unsignedValue, 8);
+            } else {
+                appendInteger(out, unsignedValue, false);
+            }
+            return;
+        }
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::Char:
+        case QMetaType::SChar:
+        case QMetaType::Long: {
+            const qint64 signedValue = value.toLongLong();
+            appendInteger(out, quint64(signedValue), signedValue < 0);
+            return;
+        }
+        case QMetaType::Double:
+        case QMetaType::Float:
+            appendDouble(out, 0x23, value.toDouble());
+            return;
+        case QMetaType::QByteArray: {
+            const QByteArray data = value.toByteArray();
+            appendMarker(out, 0x40, quint64(data.size()));
+            out += data;
+            return;
+        }
+        case QMetaType::QDateTime: {
+            const QDateTime epoch(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+            appendDouble(out, 0x33, double(epoch.msecsTo(value.toDateTime())) / 1000.0);
+            return;
+        }
+        case QMetaType::QStringList:
+        case QMetaType::QVariantList:
+            appendMarker(out, 0xA0, quint64(node.children.size()));
+            for (const quint64 child : node.children)
+                appendBe(out, child, m_refSize);
+            return;
+        case QMetaType::QVariantMap: {
+            if (const std::optional<qint64> uid = PropertyList::uidValue(value)) {
+                const int size = bytesFor(quint64(*uid));
+                out += char(0x80 | (size - 1));
+                appendBe(out, quint64(*uid), size);
+                return;
+            }
+            appendMarker(out, 0xD0, quint64(node.children.size() / 2));
+            for (const quint64 child : node.children)
+                appendBe(out, child, m_refSize);
+            return;
+        }
+        default:
+            return;
+        }
+    }
+
+    std::vector<Node> m_nodes;
+    int m_refSize = 1;
+};
+
 } // namespace
 
 std::optional<QByteArray> PropertyList::tryToXml(const QVariant& root) {
@@ -497,6 +719,15 @@ std::optional<QByteArray> PropertyList::tryToXml(const QVariant& root) {
 
 QByteArray PropertyList::toXml(const QVariant& root) {
     return tryToXml(root).value_or(QByteArray());
+}
+
+std::optional<QByteArray> PropertyList::tryToBinary(const QVariant& root) {
+    BinaryWriter writer;
+    return writer.document(root);
+}
+
+QByteArray PropertyList::toBinary(const QVariant& root) {
+    return tryToBinary(root).value_or(QByteArray());
 }
 
 std::optional<QVariant> PropertyList::fromXml(const QByteArray& bytes) {

@@ -4,7 +4,7 @@
 #include <QVariant>
 #include <optional>
 
-// Apple's XML property-list format, read and written over QVariant values:
+// Property lists in their XML and binary forms, read and written over QVariant values:
 //   <string>   QString          <integer>  qint64 (any integral QVariant when writing)
 //   <real>     double           <true/>/<false/>  bool
 //   <data>     QByteArray       <date>     QDateTime (UTC)
@@ -18,7 +18,10 @@ public:
     // None when the value holds something a property list cannot hold.
     static std::optional<QByteArray> tryToXml(const QVariant& root);
     static std::optional<QVariant> fromXml(const QByteArray& bytes);
-    // The binary form ("bplist00"), read only; object references appear as uid() dictionaries.
+    // The binary form ("bplist00"); object references appear as uid() dictionaries, and such
+    // dictionaries are written as references. None (or empty) as for the XML form.
+    static QByteArray toBinary(const QVariant& root);
+    static std::optional<QByteArray> tryToBinary(const QVariant& root);
     static std::optional<QVariant> fromBinary(const QByteArray& bytes);
     // Either form, told apart by the binary header.
     static std::optional<QVariant> fromData(const QByteArray& bytes);

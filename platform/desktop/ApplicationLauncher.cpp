@@ -1,13 +1,17 @@
 #include "ApplicationLauncher.h"
 
 #include "Bundle.h"
-#include "Console.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QStandardPaths>
+
+namespace {
+Q_LOGGING_CATEGORY(lcLauncher, "zerafin.desktop.launcher")
+} // namespace
 
 ApplicationLauncher::ApplicationLauncher(QStringList applicationDirectories,
                                          QStringList executableDirectories)
@@ -89,12 +93,13 @@ std::optional<QStringList> ApplicationLauncher::commandFor(const QString& identi
 bool ApplicationLauncher::launch(const QString& identifier) const {
     const auto command = commandFor(identifier);
     if (!command) {
-        Console::line(
-            QStringLiteral("cannot launch %1: no desktop entry and no executable found").arg(identifier));
+        qCWarning(lcLauncher).noquote()
+            << QStringLiteral("cannot launch %1: no desktop entry and no executable found").arg(identifier);
         return false;
     }
     if (!QProcess::startDetached(command->first(), command->mid(1))) {
-        Console::line(QStringLiteral("cannot launch %1: %2 did not start").arg(identifier, command->first()));
+        qCWarning(lcLauncher).noquote()
+            << QStringLiteral("cannot launch %1: %2 did not start").arg(identifier, command->first());
         return false;
     }
     return true;

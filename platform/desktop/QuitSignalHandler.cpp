@@ -1,8 +1,7 @@
 #include "QuitSignalHandler.h"
 
-#include "Console.h"
-
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QSocketNotifier>
 #include <csignal>
 #include <fcntl.h>
@@ -10,6 +9,8 @@
 #include <unistd.h>
 
 namespace {
+Q_LOGGING_CATEGORY(lcQuit, "zerafin.desktop.quit")
+
 int signalPipe[2] = {-1, -1};
 
 void onSignal(int number) {
@@ -30,7 +31,7 @@ void QuitSignalHandler::install(std::function<void()> onQuit) {
     if (signalPipe[0] >= 0)
         return;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
-        Console::line("cannot watch for SIGTERM and SIGINT: no socket pair");
+        qCWarning(lcQuit).noquote() << "cannot watch for SIGTERM and SIGINT: no socket pair";
         return;
     }
     for (int fd : signalPipe)

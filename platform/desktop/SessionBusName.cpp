@@ -1,9 +1,12 @@
 #include "SessionBusName.h"
 
-#include "Console.h"
-
 #include <QDBusConnectionInterface>
 #include <QDBusReply>
+#include <QLoggingCategory>
+
+namespace {
+Q_LOGGING_CATEGORY(lcBusName, "zerafin.desktop.busname")
+} // namespace
 
 SessionBusName::Claim SessionBusName::claim(const QString& name, QDBusConnection connection) {
     if (!connection.isConnected() || !connection.interface())
@@ -13,7 +16,8 @@ SessionBusName::Claim SessionBusName::claim(const QString& name, QDBusConnection
         connection.interface()->registerService(name, QDBusConnectionInterface::DontQueueService,
                                                 QDBusConnectionInterface::DontAllowReplacement);
     if (!reply.isValid()) {
-        Console::line(QStringLiteral("cannot claim the bus name %1: %2").arg(name, reply.error().message()));
+        qCWarning(lcBusName).noquote()
+            << QStringLiteral("cannot claim the bus name %1: %2").arg(name, reply.error().message());
         return isOwned(name, connection) ? Claim::alreadyOwned : Claim::noBus;
     }
     return reply.value() == QDBusConnectionInterface::ServiceRegistered ? Claim::owned : Claim::alreadyOwned;

@@ -1,6 +1,10 @@
 #include "SleepMonitor.h"
 
-#include "Console.h"
+#include <QLoggingCategory>
+
+namespace {
+Q_LOGGING_CATEGORY(lcSleep, "zerafin.desktop.sleep")
+} // namespace
 
 SleepMonitor::SleepMonitor(QDBusConnection bus, const QString& service, QObject* parent) : QObject(parent) {
     m_listening = bus.isConnected() &&
@@ -12,7 +16,7 @@ SleepMonitor* SleepMonitor::onSystemBus(QObject* parent) {
     auto* monitor =
         new SleepMonitor(QDBusConnection::systemBus(), QStringLiteral("org.freedesktop.login1"), parent);
     if (!monitor->isListening())
-        Console::line("no system bus: waking from sleep is not followed");
+        qCWarning(lcSleep).noquote() << "no system bus: waking from sleep is not followed";
     return monitor;
 }
 

@@ -1,13 +1,17 @@
 #include "DistributedNotificationCenter.h"
 
-#include "Console.h"
 #include "MainThread.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
+#include <QLoggingCategory>
 #include <QPointer>
 #include <mutex>
 #include <vector>
+
+namespace {
+Q_LOGGING_CATEGORY(lcNotifications, "zerafin.notifications")
+} // namespace
 
 DistributedNotificationCenter::DistributedNotificationCenter(const QDBusConnection& connection,
                                                              QObject* parent)
@@ -15,8 +19,9 @@ DistributedNotificationCenter::DistributedNotificationCenter(const QDBusConnecti
     m_connected = m_connection.isConnected() && m_connection.connect(QString(), path, interface, member, this,
                                                                      SLOT(onNotification(QString)));
     if (!m_connection.isConnected())
-        Console::line(QStringLiteral("no session bus: notifications between the programs are off (%1)")
-                          .arg(m_connection.lastError().message()));
+        qCWarning(lcNotifications).noquote()
+            << QStringLiteral("no session bus: notifications between the programs are off (%1)")
+                   .arg(m_connection.lastError().message());
     if (auto* app = QCoreApplication::instance())
         connect(app, &QCoreApplication::aboutToQuit, this, [this] {
             m_quitting = true;

@@ -1,8 +1,8 @@
 #include "MpvPlayer.h"
 
-#include "Console.h"
-
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QMetaObject>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -13,6 +13,8 @@
 #include <mpv/render_gl.h>
 
 namespace {
+Q_LOGGING_CATEGORY(lcPlayer, "zerafin.player")
+
 void* procAddress(void* context, const char* name) {
     auto* gl = static_cast<QOpenGLContext*>(context);
     return reinterpret_cast<void*>(gl->getProcAddress(name));
@@ -32,25 +34,56 @@ const char* const kOptions[][2] = {
     {"audio-fallback-to-null", "yes"},
     {"config", "no"},
     {"load-scripts", "no"},
+    // mpv's built-in scripts (statistics page, console, conditional profiles) each run a thread of
+    // their own that wakes on property changes; a wallpaper shows none of them.
+    {"load-stats-overlay", "no"},
+    {"load-osd-console", "no"},
+    {"load-auto-profiles", "no"},
     {"input-default-bindings", "no"},
     {"input-vo-keyboard", "no"},
     {"osc", "no"},
     {"ytdl", "no"},
     {"terminal", "no"},
     {"msg-level", "all=no"},
+    // A wallpaper is one local file. mpv would otherwise expand playlists, EDL and HLS files into
+    // entries of their own (which the owner never asked for and cannot follow) and open the other
+    // files and network addresses they name: references are refused, so such a file fails to load.
+    {"access-references", "no"},
+    {"load-unsafe-playlists", "no"},
 };
+
+// Whatever FFmpeg opens on its own (segments, nested inputs) may only be a local file.
+void confineToLocalFiles(mpv_handle* mpv) {
+    char key[] = "protocol_whitelist";
+    char value[] = "file";
+    mpv_node values[] = {{{.string = value}, MPV_FORMAT_STRING}};
+    char* keys[] = {key};
+    mpv_node_list map{1, values, keys};
+    mpv_node node{{.list = &map}, MPV_FORMAT_NODE_MAP};
+    mpv_set_option(mpv, "demuxer-lavf-o", MPV_FORMAT_NODE, &node);
+}
+
+// Only a regular file named by an absolute path is handed to mpv: anything else would be read as
+// an address (a protocol prefix), block the player (a FIFO or device) or list a folder.
+bool isPlayableFile(const QString& path) {
+    if (!path.startsWith(QLatin1Char('/')))
+        return false;
+    const QFileInfo info(path);
+    return info.isFile() && info.isReadable();
+}
 } // namespace
 
 MpvPlayer::MpvPlayer(QObject* parent) : Player(parent) {
     m_mpv = mpv_create();
     if (!m_mpv) {
-        Console::line("video player could not be created");
+        qCWarning(lcPlayer) << "video player could not be created";
         return;
     }
     for (const auto& option : kOptions)
         mpv_set_option_string(m_mpv, option[0], option[1]);
+    confineToLocalFiles(m_mpv);
     if (mpv_initialize(m_mpv) < 0) {
-        Console::line("video player could not be started");
+        qCWarning(lcPlayer) << "video player could not be started";
         mpv_terminate_destroy(m_mpv);
         m_mpv = nullptr;
         return;
@@ -104,7 +137,7 @@ void MpvPlayer::setUpRendering() {
     m_context = std::make_unique<QOpenGLContext>();
     m_context->setShareContext(QOpenGLContext::globalShareContext());
     if (!m_context->create()) {
-        Console::line("no OpenGL context for video; playing without picture");
+        qCWarning(lcPlayer) << "no OpenGL context for video; playing without picture";
         m_context.reset();
         return withoutPicture();
     }
@@ -112,7 +145,7 @@ void MpvPlayer::setUpRendering() {
     m_surface->setFormat(m_context->format());
     m_surface->create();
     if (!m_context->makeCurrent(m_surface.get())) {
-        Console::line("no OpenGL surface for video; playing without picture");
+        qCWarning(lcPlayer) << "no OpenGL surface for video; playing without picture";
         m_surface.reset();
         m_context.reset();
         return withoutPicture();
@@ -126,7 +159,7 @@ void MpvPlayer::setUpRendering() {
         params.push_back({MPV_RENDER_PARAM_X11_DISPLAY, x11->display()});
     params.push_back({MPV_RENDER_PARAM_INVALID, nullptr});
     if (mpv_render_context_create(&m_render, m_mpv, params.data()) < 0) {
-        Console::line("video renderer could not be created; playing without picture");
+        qCWarning(lcPlayer) << "video renderer could not be created; playing without picture";
         m_render = nullptr;
         withoutPicture();
     } else {
@@ -159,7 +192,22 @@ void MpvPlayer::replaceCurrentItem(const std::optional<QString>& path) {
     m_awaitingStart = false;
     m_expectedEntry = -1;
     m_started = false;
-    if (path) {
+    if (path && !isPlayableFile(*path)) {
+        // Nothing of the previous item goes on showing, and the failure arrives later, as mpv's
+        // own failures do, unless another item replaces this one first.
+        const char* command[] = {"stop", nullptr};
+        mpv_command_async(m_mpv, 0, command);
+        m_frame = {};
+        emit frameReady();
+        const quint64 request = m_loadRequest;
+        QMetaObject::invokeMethod(
+            this,
+            [this, request] {
+                if (request == m_loadRequest && m_item)
+                    failCurrentItem(QStringLiteral("not a readable regular file"));
+            },
+            Qt::QueuedConnection);
+    } else if (path) {
         const QByteArray file = path->toUtf8();
         const char* command[] = {"loadfile", file.constData(), "replace", nullptr};
         mpv_command_async(m_mpv, m_loadRequest, command);
@@ -235,11 +283,15 @@ void MpvPlayer::drainEvents() {
             break;
         case MPV_EVENT_END_FILE: {
             auto* end = static_cast<mpv_event_end_file*>(event->data);
-            if (end->reason == MPV_END_FILE_REASON_ERROR && m_expectedEntry >= 0 &&
-                end->playlist_entry_id == m_expectedEntry && m_item) {
-                Console::line(QStringLiteral("video failed to load: %1 (%2)")
-                                  .arg(*m_item, QString::fromUtf8(mpv_error_string(end->error))));
-                emit itemDidFail();
+            if (m_expectedEntry < 0 || end->playlist_entry_id != m_expectedEntry || !m_item)
+                break;
+            if (end->reason == MPV_END_FILE_REASON_ERROR) {
+                failCurrentItem(QString::fromUtf8(mpv_error_string(end->error)));
+            } else if (end->reason == MPV_END_FILE_REASON_REDIRECT) {
+                // The file named other entries instead of being a video: nothing of it is played.
+                const char* command[] = {"stop", nullptr};
+                mpv_command_async(m_mpv, 0, command);
+                failCurrentItem(QStringLiteral("a list of other files, not a video"));
             }
             break;
         }
@@ -269,11 +321,8 @@ void MpvPlayer::drainEvents() {
 void MpvPlayer::loadAccepted(const mpv_event* reply) {
     if (reply->error < 0) {
         // The load itself was refused: the item fails like one that cannot be opened.
-        if (m_item) {
-            Console::line(QStringLiteral("video failed to load: %1 (%2)")
-                              .arg(*m_item, QString::fromUtf8(mpv_error_string(reply->error))));
-            emit itemDidFail();
-        }
+        if (m_item)
+            failCurrentItem(QString::fromUtf8(mpv_error_string(reply->error)));
         return;
     }
     // The reply names the new entry; without that, the entry that starts next is the new one.
@@ -288,6 +337,15 @@ void MpvPlayer::loadAccepted(const mpv_event* reply) {
         }
     }
     m_awaitingStart = true;
+}
+
+void MpvPlayer::failCurrentItem(const QString& reason) {
+    // Nothing more is expected of this load: a late event of it must not report it again.
+    m_expectedEntry = -1;
+    m_awaitingStart = false;
+    m_started = false;
+    qCWarning(lcPlayer).noquote() << "video failed to load:" << *m_item << "(" + reason + ")";
+    emit itemDidFail();
 }
 
 QSize MpvPlayer::renderSize() const {

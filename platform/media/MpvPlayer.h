@@ -51,6 +51,8 @@ private:
     QSize renderSize() const;
     void setFlag(const char* name, bool value);
     void loadAccepted(const struct mpv_event* reply);
+    // Reports the current item as failed, once.
+    void failCurrentItem(const QString& reason);
 
     mpv_handle* m_mpv = nullptr;
     mpv_render_context* m_render = nullptr;

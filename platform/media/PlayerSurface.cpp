@@ -1,12 +1,13 @@
 #include "PlayerSurface.h"
 
-#include "Console.h"
-
+#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 
 namespace {
+Q_LOGGING_CATEGORY(lcSurface, "zerafin.player.surface")
+
 const char* kVertexShader = R"(
 attribute vec2 position;
 attribute vec2 texCoord;
@@ -80,7 +81,8 @@ void PlayerSurface::initializeGL() {
     m_program->bindAttributeLocation("position", 0);
     m_program->bindAttributeLocation("texCoord", 1);
     if (!m_program->link()) {
-        Console::line(QStringLiteral("video view shader failed: %1").arg(m_program->log()));
+        qCWarning(lcSurface).noquote()
+            << QStringLiteral("video view shader failed: %1").arg(m_program->log());
         m_program.reset();
     }
 }

@@ -1,15 +1,16 @@
 #include "DownloadRequest.h"
 
-#include "Console.h"
-
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QMetaObject>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <atomic>
 
 namespace {
+Q_LOGGING_CATEGORY(lcDownload, "zerafin.net.download")
+
 std::atomic<quint64> nextRequestId{1};
 
 // What the network thread may hold ahead of the disk, and what one read moves to it: enough to
@@ -101,8 +102,8 @@ void DownloadRequest::begin(const std::optional<ResumeData>& resume) {
         m_file.close();
     }
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        Console::line(QStringLiteral("download: cannot write ") + m_partialPath + QStringLiteral(": ") +
-                      m_file.errorString());
+        qCWarning(lcDownload).noquote() << QStringLiteral("download: cannot write ") + m_partialPath +
+                                               QStringLiteral(": ") + m_file.errorString();
         fail(QStringLiteral("cannot write the partial body"), false);
         return;
     }
@@ -197,8 +198,8 @@ bool DownloadRequest::writeAvailable() {
             break;
         if (m_file.write(m_chunk.constData(), count) != count) {
             const QString error = m_file.errorString();
-            Console::line(QStringLiteral("download: cannot write ") + m_partialPath + QStringLiteral(": ") +
-                          error);
+            qCWarning(lcDownload).noquote()
+                << QStringLiteral("download: cannot write ") + m_partialPath + QStringLiteral(": ") + error;
             // Keep only the bytes known to be whole.
             m_file.resize(m_written);
             dropReply();
@@ -259,7 +260,7 @@ void DownloadRequest::onFinished() {
         moved = QFile::rename(m_partialPath, destination);
     }
     if (!moved) {
-        Console::line(QStringLiteral("download: cannot move the body to ") + destination);
+        qCWarning(lcDownload).noquote() << QStringLiteral("download: cannot move the body to ") + destination;
         QFile::remove(m_partialPath);
         DownloadResponse response;
         response.statusCode = m_statusCode;

@@ -1,18 +1,27 @@
 #include "UserDefaults.h"
 
 #include "Bundle.h"
-#include "Console.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSettings>
+#include <QLockFile>
+#include <QLoggingCategory>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <sys/stat.h>
 
 namespace {
+Q_LOGGING_CATEGORY(lcSettings, "zerafin.settings")
+
+// How long a file cut in the middle of a line must stay untouched before it counts as finished.
+constexpr qint64 settleMs = 2000;
+
 QString shortest(double value) {
     std::array<char, 64> buffer{};
     auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
@@ -35,15 +44,15 @@ bool textIsTrue(const QString& text) {
 }
 } // namespace
 
-UserDefaults::UserDefaults(const QString& filePath) : m_path(filePath) {
+UserDefaults::UserDefaults(const QString& filePath)
+    : m_path(filePath), m_nativePath(QFile::encodeName(filePath)) {
     QDir().mkpath(QFileInfo(filePath).absolutePath());
-    m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
-    m_settings->setFallbacksEnabled(false);
+    lookAtFile();
 }
 
 UserDefaults::~UserDefaults() {
-    QMutexLocker lock(&m_mutex);
-    m_settings->sync();
+    if (!m_pending.isEmpty())
+        synchronize();
 }
 
 UserDefaults& UserDefaults::standard() {
@@ -52,14 +61,75 @@ UserDefaults& UserDefaults::standard() {
     return defaults;
 }
 
+UserDefaults::Stamp UserDefaults::stampOfFile() const {
+    struct stat st;
+    if (::stat(m_nativePath.constData(), &st) != 0)
+        return Stamp();
+    return Stamp{true, qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                 quint64(st.st_ino), quint64(st.st_dev)};
+}
+
+UserDefaults::Look UserDefaults::lookAtFile() {
+    const Stamp before = stampOfFile();
+    if (before == m_stamp)
+        return Look::Current;
+    if (before.size > maximumFileSize) {
+        if (!m_reportedTooLarge)
+            qCWarning(lcSettings).noquote()
+                << QStringLiteral("settings: %1 is larger than %2 bytes; not read, keeping values in memory")
+                       .arg(m_path)
+                       .arg(maximumFileSize);
+        m_reportedTooLarge = true;
+        return Look::TooLarge;
+    }
+    m_reportedTooLarge = false;
+    QByteArray bytes;
+    if (before.exists) {
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly))
+            return Look::NotWhole;
+        bytes = file.read(maximumFileSize + 1);
+    }
+    const Stamp after = stampOfFile();
+    // Changed while it was read: someone is writing it now.
+    bool whole = after == before && bytes.size() == before.size;
+    IniText::Values values;
+    if (whole) {
+        values = IniText::parse(bytes);
+        // Emptied while keys were held: a rewrite in place has truncated it and not yet written.
+        if (values.isEmpty() && !m_disk.isEmpty())
+            whole = false;
+        // Cut in the middle of a line: a write is under way, unless it was left so a while ago.
+        else if (!bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r') &&
+                 QDateTime::currentMSecsSinceEpoch() - before.modifiedNs / 1000000 < settleMs)
+            whole = false;
+    }
+    if (!whole)
+        return Look::NotWhole;
+    m_disk = std::move(values);
+    m_stamp = before;
+    return Look::Read;
+}
+
+std::optional<QString> UserDefaults::valueLocked(const QString& key) const {
+    const auto pending = m_pending.constFind(key);
+    if (pending != m_pending.cend())
+        return *pending;
+    const auto stored = m_disk.constFind(key);
+    if (stored != m_disk.cend())
+        return *stored;
+    return std::nullopt;
+}
+
 bool UserDefaults::hasObject(const QString& key) const {
     QMutexLocker lock(&m_mutex);
-    return m_settings->contains(key);
+    return valueLocked(key).has_value();
 }
 
 QVariant UserDefaults::objectForKey(const QString& key) const {
     QMutexLocker lock(&m_mutex);
-    return m_settings->value(key);
+    const std::optional<QString> value = valueLocked(key);
+    return value ? QVariant(*value) : QVariant();
 }
 
 qint64 UserDefaults::integerForKey(const QString& key) const {
@@ -106,17 +176,13 @@ double UserDefaults::doubleForKey(const QString& key) const {
 }
 
 std::optional<QString> UserDefaults::stringForKey(const QString& key) const {
-    const QVariant value = objectForKey(key);
-    if (!value.isValid())
-        return std::nullopt;
-    if (value.metaType().id() == QMetaType::QStringList)
-        return value.toStringList().join(QLatin1Char(','));
-    return value.toString();
+    QMutexLocker lock(&m_mutex);
+    return valueLocked(key);
 }
 
-void UserDefaults::set(const QString& key, const QString& text) {
+void UserDefaults::set(const QString& key, std::optional<QString> text) {
     QMutexLocker lock(&m_mutex);
-    m_settings->setValue(key, text);
+    m_pending.insert(key, std::move(text));
 }
 
 void UserDefaults::setInteger(qint64 value, const QString& key) {
@@ -138,24 +204,49 @@ void UserDefaults::setString(const QString& value, const QString& key) {
 }
 
 void UserDefaults::removeObject(const QString& key) {
-    QMutexLocker lock(&m_mutex);
-    m_settings->remove(key);
+    set(key, std::nullopt);
 }
 
 bool UserDefaults::synchronize() {
     QMutexLocker lock(&m_mutex);
-    if (m_reportedFailure) {
-        // A settings object keeps its first error for good; a fresh one over the same file (made
-        // before the old one goes, so the unwritten values it shares are kept) can report success.
-        auto fresh = std::make_unique<QSettings>(m_path, QSettings::IniFormat);
-        fresh->setFallbacksEnabled(false);
-        m_settings = std::move(fresh);
-        QDir().mkpath(QFileInfo(m_path).absolutePath());
+    if (m_pending.isEmpty()) {
+        lookAtFile();
+        return true;
     }
-    m_settings->sync();
-    const bool ok = m_settings->status() == QSettings::NoError;
-    if (!ok && !m_reportedFailure)
-        Console::line(QStringLiteral("settings: cannot use %1; keeping values in memory").arg(m_path));
-    m_reportedFailure = !ok;
-    return ok;
+    auto fail = [&](const QString& why) {
+        if (!m_reportedFailure)
+            qCWarning(lcSettings).noquote()
+                << QStringLiteral("settings: cannot use %1 (%2); keeping values in memory").arg(m_path, why);
+        m_reportedFailure = true;
+        return false;
+    };
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    // The same lock file as Qt's own settings class takes, so a program using it is kept out too.
+    QLockFile fileLock(m_path + QStringLiteral(".lock"));
+    if (!fileLock.tryLock(2000))
+        return fail(QStringLiteral("locked"));
+    // Merged onto the file as it is now; a file that is not whole is left to its writer.
+    const Look look = lookAtFile();
+    if (look == Look::NotWhole || look == Look::TooLarge)
+        return false;
+    IniText::Values merged = m_disk;
+    for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it) {
+        if (it.value())
+            merged.insert(it.key(), *it.value());
+        else
+            merged.remove(it.key());
+    }
+    if (merged != m_disk || !m_stamp.exists) {
+        QSaveFile file(m_path);
+        if (!file.open(QIODevice::WriteOnly))
+            return fail(file.errorString());
+        file.write(IniText::serialize(merged));
+        if (!file.commit())
+            return fail(file.errorString());
+        m_stamp = stampOfFile();
+    }
+    m_disk = std::move(merged);
+    m_pending.clear();
+    m_reportedFailure = false;
+    return true;
 }

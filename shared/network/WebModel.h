@@ -80,6 +80,9 @@ public:
     QUrl liteCountURL() const; // reporting requests and the update check
     // This client's installation identifier (userID() unless it was given a suite of its own).
     QString installationID();
+    // The client's network manager, the program's one connection pool (made on first use, on the
+    // main thread); the image loader fetches thumbnails through it too.
+    QNetworkAccessManager* networkManager() { return sessionManager(); }
 
     // ---- kept values (written on the main thread only)
     // The query of the most recent video-list request, stored before it was sent.

@@ -2,6 +2,9 @@
 #include "AppInfo.h"
 #include "ScreenChangeMonitor.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -239,3 +242,22 @@ TEST(StatusBarManager, ManyScreenChangesLeaveOneRegistrationAndOneNumberPerScree
     EXPECT_EQ(titles(rig.menu->lonelyMenu()), (QStringList{"1"}));
     EXPECT_FALSE(find(*rig.menu->menu(), "Screen"));
 }
+
+namespace {
+TEST(StatusBarManager, OpeningTheMainApplicationGoesThroughTheLauncherItWasGiven) {
+    AgentTestRig rig;
+    // The main application as an executable in a folder of the rig's launcher only.
+    const QString folder = rig.home.file("bin");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString marker = rig.home.file("launched");
+    QFile program(folder + "/zerafin-video-desktop");
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    program.write(("#!/bin/sh\ntouch '" + marker + "'\n").toUtf8());
+    program.close();
+    program.setPermissions(program.permissions() | QFileDevice::ExeOwner);
+    rig.launcher = ApplicationLauncher({}, {folder});
+    rig.build();
+    rig.menu->showMainWindowMenuItemAction();
+    EXPECT_TRUE(TestHome::waitUntil([&] { return QFileInfo::exists(marker); }));
+}
+} // namespace

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QPointer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -183,6 +184,34 @@ TEST_F(VideoPlayerManagerTest, ASignWhoseFileIsGoneDeletesItsRowOnly) {
     EXPECT_EQ(currentSign(), "one");
     EXPECT_FALSE(manager->videoFileExists("gone"));
     EXPECT_TRUE(manager->videoFileExists("one"));
+}
+
+TEST_F(VideoPlayerManagerTest, WhatExistsButIsNoVideoFailsAsAnItemAndKeepsItsRow) {
+    addVideo("good");
+    const QString folder = home.file("Application Support/folder.mp4");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    addRow("folder", folder);
+    const QString fifo = home.file("Application Support/fifo.mp4");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    addRow("fifo", fifo);
+    addRow("device", "/dev/null");
+    addRow("elsewhere", "file://host/Application%20Support/good.mp4");
+    preferences.setPlayModel(1);
+    make();
+    fake();
+    for (const QString sign : {"folder", "fifo", "device"}) {
+        preferences.setPlayingVideoSign(sign);
+        ASSERT_TRUE(db.selectBySign(sign)) << sign.toStdString();
+        EXPECT_EQ(currentSign(), sign);
+        EXPECT_TRUE(item().has_value());
+        EXPECT_TRUE(manager->videoFileExists(sign));
+        player->failItem(); // the player cannot play it: list play moves on
+        EXPECT_NE(currentSign(), sign);
+    }
+    const size_t loads = player->loads.size();
+    preferences.setPlayingVideoSign(QStringLiteral("elsewhere"));
+    EXPECT_EQ(player->loads.size(), loads);
+    EXPECT_EQ(db.selectAll().size(), 5u);
 }
 
 TEST_F(VideoPlayerManagerTest, ChoosingAnotherSignSwitchesAndTheEchoDoesNothing) {

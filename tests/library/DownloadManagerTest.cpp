@@ -154,6 +154,28 @@ TEST_F(DownloadManagerTest, AVerifiedDownloadIsRecordedAnnouncedAndReported) {
     EXPECT_TRUE(stored->empty());
 }
 
+// A killed run leaves finished bodies that were waiting for their sign check; the next start removes
+// them from the engine's own folder only. A video in the library is the user's, whatever its name.
+TEST_F(DownloadManagerTest, LeftoversAreCleanedOnlyInTheEnginesOwnFolder) {
+    const QString imported = library + "/.abcDEF1234.download";
+    writeFile(imported, "an imported video");
+    const QString temporary = caches + "/" + DownloadManager::temporaryFolderName;
+    QDir().mkpath(temporary);
+    const QString leftover = temporary + "/.zyxWVU9876.download";
+    writeFile(leftover, "unchecked body");
+    auto manager = makeManager();
+    EXPECT_EQ(manager->temporaryDirectory(), temporary);
+    EXPECT_EQ(readFile(imported), "an imported video");
+    EXPECT_FALSE(QFileInfo::exists(leftover));
+
+    // A download passes through that folder and leaves nothing there or beside the video.
+    const VideoDetail video = serve("t.mp4", randomBody(50000, 9), 4);
+    manager->add(video);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return manager->progressArray().isEmpty() && updates == 1; }));
+    EXPECT_EQ(libraryFiles(), QStringList({imported.section('/', -1), video.sign + ".mp4"}));
+    EXPECT_TRUE(QDir(temporary).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
 TEST_F(DownloadManagerTest, TwoTransfersAtOnceAndAPauseFreesItsSlotAtOnce) {
     server.setFileRate(400000);
     const QByteArray a = randomBody(300000, 11), b = randomBody(300000, 12), c = randomBody(300000, 13);

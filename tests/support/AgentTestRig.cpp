@@ -14,6 +14,9 @@ AgentTestRig::AgentTestRig(std::vector<QRect> screenFrames)
 }
 
 AgentTestRig::~AgentTestRig() {
+    // The global delegate must not outlive the object it points at.
+    if (AppDelegate::applicationDelegate() == delegate.get())
+        AppDelegate::setApplicationDelegate(nullptr);
     delegate.reset();
     menu.reset();
     manager.reset();
@@ -42,12 +45,15 @@ void AgentTestRig::build() {
                                                        player = made.get();
                                                        return made;
                                                    });
-    menu = std::make_unique<StatusBarManager>(*manager, *preferences, screens, center,
-                                              [this]() -> WebModel& { return *webModel; });
+    menu = std::make_unique<StatusBarManager>(
+        *manager, *preferences, screens, center, [this]() -> WebModel& { return *webModel; }, launcher);
     delegate = std::make_unique<AppDelegate>(
         [this]() -> VideoPlayerManager& { return *manager; }, [this]() -> StatusBarManager& { return *menu; },
         *preferences, distributedCenter, center, [this]() -> WebModel& { return *webModel; });
     AppDelegate::setApplicationDelegate(delegate.get());
+    QObject::connect(
+        menu.get(), &StatusBarManager::updateCheckAnswered, delegate.get(),
+        [this](const std::optional<UpgradeInfo>& info) { delegate->dispatchUpdateResult(info, true); });
 }
 
 void AgentTestRig::otherProgramWrites(const std::function<void(UserDefaults&)>& write) {

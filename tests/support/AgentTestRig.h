@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppDelegate.h"
+#include "ApplicationLauncher.h"
 #include "DistributedNotificationCenter.h"
 #include "FakePlayer.h"
 #include "FakeScreenList.h"
@@ -45,6 +46,8 @@ public:
     DistributedNotificationCenter distributedCenter;
     NotificationCenter center;
     ProtocolTestServer server;
+    // Finds no program unless a test puts one into `launcher`'s folders.
+    ApplicationLauncher launcher{QStringList{}, QStringList{}};
     std::unique_ptr<Preferences> preferences;
     std::unique_ptr<WebModel> webModel;
     std::unique_ptr<VideoPlayerManager> manager;

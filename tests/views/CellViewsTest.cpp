@@ -1,4 +1,4 @@
-#include "ButtonWithPointCursor.h"
+#include "ButtonWithLinkTitle.h"
 #include "ClickableImageView.h"
 #include "CollectionReusableView.h"
 #include "DownloadItemCell.h"

@@ -62,9 +62,15 @@ public:
     int cellRequests = 0;
     int footerRequests = 0;
 
+    // A cell the source kept from earlier and gives back for one item.
+    QPointer<CollectionViewCell> keptCell;
+    int keptCellItem = -1;
+
     int numberOfItemsInSection(CollectionView*, int) override { return count; }
     CollectionViewCell* cellForItemAt(CollectionView* view, const IndexPath& path) override {
         ++cellRequests;
+        if (path.item == keptCellItem)
+            return keptCell;
         CollectionViewCell* cell =
             foreignCells ? new TestCell : view->dequeueReusableCell("VideoItemCell", path);
         if (auto* testCell = dynamic_cast<TestCell*>(cell))
@@ -149,7 +155,7 @@ void sendWheel(QWidget* target, Qt::ScrollPhase phase) {
                       Qt::NoModifier, phase, false);
     // As from the window system, so an ignored step travels up to the parents.
     QSpontaneKeyEvent::setSpontaneous(&event);
-    QApplication::sendEvent(target, &event);
+    qApp->notify(target, &event);
 }
 
 } // namespace
@@ -176,6 +182,16 @@ TEST_F(CollectionViewTest, OnlyTheVisibleRowsExistAtTheirRectangles) {
     EXPECT_NE(view->cellForItem(IndexPath(99)), nullptr);
     EXPECT_EQ(view->cellForItem(IndexPath(0)), nullptr);
     EXPECT_LE(window->findChildren<TestCell*>().size(), 16);
+}
+
+TEST_F(CollectionViewTest, CellsStayInPlaceWhileTheWindowIsHidden) {
+    window->hide(); // another tab in front: the grid still follows its offset
+    view->setContentOffset(QPointF(0, 55));
+    EXPECT_EQ(cell(0)->geometry(), QRect(0, -55, 100, 110));
+    view->setContentOffset(QPointF(0, 400));
+    EXPECT_EQ(cell(12)->geometry(), QRect(0, -70, 100, 110));
+    window->show();
+    EXPECT_EQ(cell(12)->geometry(), QRect(0, -70, 100, 110));
 }
 
 TEST_F(CollectionViewTest, FooterSitsUnderTheLastItemWhileItHasAHeight) {
@@ -336,6 +352,21 @@ TEST_F(CollectionViewTest, DequeueGivesTheVisibleCellThenRecycledOnes) {
     EXPECT_EQ(cell(12)->title->text(), "12");
 }
 
+TEST_F(CollectionViewTest, ARecycledCellTheSourceGivesBackIsShownOnceAndNotHandedOutAgain) {
+    view->setContentOffset(QPointF(0, 55)); // four rows on screen
+    recorder.keptCell = cell(12);
+    view->setContentOffset(QPointF(0, 0)); // three: the fourth row's cells wait in the pool
+    EXPECT_FALSE(recorder.keptCell->isVisible());
+    recorder.keptCellItem = 14;
+    view->setContentOffset(QPointF(0, 55));
+    EXPECT_EQ(view->cellForItem(IndexPath(14)), recorder.keptCell);
+    EXPECT_TRUE(recorder.keptCell->isVisible());
+    const QList<CollectionViewCell*> cells = view->visibleCells();
+    EXPECT_EQ(QSet<CollectionViewCell*>(cells.begin(), cells.end()).size(), 16);
+    for (CollectionViewCell* shown : cells)
+        EXPECT_TRUE(shown->isVisible());
+}
+
 TEST_F(CollectionViewTest, ScrollingOutAndReloadingEndTheDisplayOfCells) {
     view->setContentOffset(QPointF(0, 110));
     EXPECT_EQ(recorder.takeMatching("end"), QStringList({"end 0", "end 1", "end 2", "end 3"}));
@@ -396,12 +427,27 @@ TEST_F(CollectionViewTest, KeyboardAndScrollBarScrollsReportTheirEnd) {
     EXPECT_TRUE(TestHome::waitUntil([&] { return recorder.log.contains("end scrolling 0"); }));
     EXPECT_EQ(recorder.takeMatching("end scrolling"), QStringList({"end scrolling 0"}));
 
+    // Dragging the scroll bar's handle ends the scroll when it is let go.
+    view->setContentOffset(QPointF(0, 0));
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QScrollBar* bar = view->verticalScrollBar();
-    bar->setSliderDown(true);
-    bar->setSliderPosition(100);
+    const QPoint handle(bar->width() / 2, bar->width() + 8); // just under the top arrow
+    QTest::mousePress(bar, Qt::LeftButton, {}, handle);
+    QTest::mouseMove(bar, handle + QPoint(0, 60));
+    EXPECT_TRUE(bar->isSliderDown());
+    EXPECT_GT(view->contentOffset().y(), 0);
     EXPECT_TRUE(recorder.takeMatching("end scrolling").isEmpty());
-    bar->setSliderDown(false);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, handle + QPoint(0, 60));
     EXPECT_EQ(recorder.takeMatching("end scrolling"), QStringList({"end scrolling 0"}));
+}
+
+TEST_F(CollectionViewTest, AScrollBarThatAppearsNarrowsTheColumns) {
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    QCoreApplication::processEvents();
+    const int width = view->viewport()->width();
+    ASSERT_LT(width, 400);
+    EXPECT_EQ(cell(3)->geometry().right(), width - 1);
+    EXPECT_EQ(view->contentSize().width(), width);
 }
 
 TEST_F(CollectionViewTest, ScrollToTopMovesAtOnceOrAnimatedAndThenCompletes) {
@@ -468,6 +514,11 @@ TEST(ZFCollectionView, EveryPlainWheelStepEndsAScrollButGesturesDoNot) {
     view->setDataSource(&recorder);
     view->setDelegate(&recorder);
     window.show();
+
+    // A wheel step over a cell's label reaches the grid too.
+    sendWheel(static_cast<TestCell*>(view->visibleCells().constFirst())->title, Qt::NoScrollPhase);
+    EXPECT_GT(view->contentOffset().y(), 0);
+    EXPECT_EQ(recorder.takeMatching("end scrolling").size(), 1);
 
     for (int step = 0; step < 3; ++step)
         sendWheel(view->viewport(), Qt::NoScrollPhase);

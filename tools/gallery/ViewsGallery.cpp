@@ -152,12 +152,14 @@ GALLERY_PAGE("FooterView") {
 GALLERY_PAGE("WebLibraryRefreshSubView") {
     // Over the state picture, as the online list shows it.
     auto over = [](const char* picture) {
-        auto* backdrop = new ImageView;
-        backdrop->resize(600, 360);
+        auto* page = new QWidget;
+        page->resize(600, 330);
+        auto* backdrop = new ImageView(page);
+        backdrop->setGeometry(0, 10, 600, 220);
         backdrop->setImage(art(picture));
-        auto* view = new WebLibraryRefreshSubView(backdrop);
-        view->setGeometry(0, 250, 600, 90);
-        return std::pair<std::unique_ptr<ImageView>, WebLibraryRefreshSubView*>(backdrop, view);
+        auto* view = new WebLibraryRefreshSubView(page);
+        view->setGeometry(0, 230, 600, 90);
+        return std::pair<std::unique_ptr<QWidget>, WebLibraryRefreshSubView*>(page, view);
     };
     auto [loading, loadingView] = over("network_connecting");
     loadingView->setTitle("Loading...");

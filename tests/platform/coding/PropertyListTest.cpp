@@ -5,7 +5,33 @@
 #include <QDateTime>
 #include <QPoint>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
+
+namespace {
+// A binary property list of the given objects (object 0 on top), references one byte wide.
+QByteArray binaryPlist(const QList<QByteArray>& objects) {
+    QByteArray out = "bplist00";
+    QByteArray table;
+    for (const QByteArray& object : objects) {
+        table.append(char(out.size()));
+        out += object;
+    }
+    const qsizetype tableOffset = out.size();
+    out += table;
+    out += QByteArray(6, '\0');
+    out += char(1); // offset size
+    out += char(1); // reference size
+    auto be64 = [](quint64 v) {
+        QByteArray b(8, '\0');
+        for (int i = 7; i >= 0; --i, v >>= 8)
+            b[i] = char(v & 0xff);
+        return b;
+    };
+    out += be64(objects.size()) + be64(0) + be64(tableOffset);
+    return out;
+}
+} // namespace
 
 TEST(PropertyList, RoundTripsEveryKindOfValue) {
     const QVariantMap value{
@@ -25,6 +51,53 @@ TEST(PropertyList, RoundTripsEveryKindOfValue) {
     const auto back = PropertyList::fromXml(xml);
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(*back, QVariant(value));
+}
+
+TEST(PropertyList, BinaryFormRoundTripsEveryKindOfValue) {
+    QVariantList many;
+    for (int i = 0; i < 300; ++i) // past one-byte references and 15-element short lengths
+        many.append(QString("item %1").arg(i));
+    const QVariantMap value{
+        {"text", QString("a <b> & \"c\" \u00FCn\u00EFcode \U0001F3AC")},
+        {"ascii", QString("plain text that is longer than fifteen characters")},
+        {"empty", QString()},
+        {"count", qint64(-9007199254740993LL)},
+        {"small", qint64(200)},
+        {"wide", qint64(70000)},
+        {"huge", qint64(5000000000LL)},
+        {"real", 2.5},
+        {"yes", true},
+        {"no", false},
+        {"bytes", QByteArray("\x00\x01\xff binary", 10)},
+        {"when", QDateTime(QDate(2024, 2, 29), QTime(12, 30, 5, 123), Qt::UTC)},
+        {"before", QDateTime(QDate(1970, 1, 1), QTime(0, 0, 0, 1), Qt::UTC)},
+        {"ref", PropertyList::uid(300)},
+        {"list", QVariantList{QString("x"), qint64(1), QVariantList{}, QVariantMap{}}},
+        {"many", many},
+    };
+    const QByteArray binary = PropertyList::toBinary(value);
+    ASSERT_TRUE(binary.startsWith("bplist00"));
+    EXPECT_EQ(PropertyList::fromData(binary), QVariant(value));
+    EXPECT_FALSE(PropertyList::tryToBinary(QVariant(QPoint(1, 2))).has_value());
+}
+
+// A date is a count of seconds in a double: one no writer could have made (beyond any calendar,
+// or not a number) marks a damaged file, never a conversion that overflows.
+TEST(PropertyList, BinaryDatesBeyondAnyCalendarAreDamage) {
+    auto dateDocument = [](double seconds) {
+        quint64 bits;
+        std::memcpy(&bits, &seconds, 8);
+        QByteArray date("\x33", 1);
+        for (int i = 7; i >= 0; --i)
+            date += char((bits >> (8 * i)) & 0xFF);
+        return binaryPlist({QByteArray("\xA1\x01", 2), date});
+    };
+    for (const double seconds : {1e300, -1e300, std::nan(""), HUGE_VAL, -HUGE_VAL, 9.3e15})
+        EXPECT_FALSE(PropertyList::fromData(dateDocument(seconds)).has_value()) << seconds;
+    const auto real = PropertyList::fromData(dateDocument(86400.5));
+    ASSERT_TRUE(real.has_value());
+    EXPECT_EQ(real->toList().value(0).toDateTime(),
+              QDateTime(QDate(2001, 1, 2), QTime(0, 0, 0, 500), Qt::UTC));
 }
 
 TEST(PropertyList, ReadsTheHandWrittenFormsOtherWritersUse) {
@@ -74,31 +147,6 @@ TEST(PropertyList, RefusesValuesItCannotHold) {
     EXPECT_FALSE(PropertyList::tryToXml(QVariantList{QVariant::fromValue(QPoint(1, 2))}).has_value());
 }
 
-namespace {
-// A binary property list of the given objects (object 0 on top), references one byte wide.
-QByteArray binaryPlist(const QList<QByteArray>& objects) {
-    QByteArray out = "bplist00";
-    QByteArray table;
-    for (const QByteArray& object : objects) {
-        table.append(char(out.size()));
-        out += object;
-    }
-    const qsizetype tableOffset = out.size();
-    out += table;
-    out += QByteArray(6, '\0');
-    out += char(1); // offset size
-    out += char(1); // reference size
-    auto be64 = [](quint64 v) {
-        QByteArray b(8, '\0');
-        for (int i = 7; i >= 0; --i, v >>= 8)
-            b[i] = char(v & 0xff);
-        return b;
-    };
-    out += be64(objects.size()) + be64(0) + be64(tableOffset);
-    return out;
-}
-} // namespace
-
 TEST(PropertyList, ReadsTheBinaryForm) {
     const QByteArray array = binaryPlist({QByteArray("\xA3\x01\x02\x03", 4),
                                           QByteArray("\x51"
@@ -140,8 +188,9 @@ TEST(PropertyList, ReadsTheBinaryForm) {
 TEST(KeyedArchive, WrapsOneDataObjectAndReadsItBack) {
     const QByteArray inner = PropertyList::toXml(QVariantList{QString("x")});
     const QByteArray archive = KeyedArchive::archiveRootData(inner);
-    // The envelope is itself a property list with the archiver's own keys.
-    const auto plist = PropertyList::fromXml(archive);
+    // The envelope is itself a binary property list with the archiver's own keys.
+    ASSERT_TRUE(archive.startsWith("bplist00"));
+    const auto plist = PropertyList::fromBinary(archive);
     ASSERT_TRUE(plist.has_value());
     const QVariantMap map = plist->toMap();
     EXPECT_EQ(map.value("$archiver").toString(), "NSKeyedArchiver");

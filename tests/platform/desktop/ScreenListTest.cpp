@@ -29,13 +29,4 @@ TEST(ScreenList, PrimaryFirstThenTheOthersInGlobalCoordinates) {
     EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()), "0 0 1920 1080\n1920 56 1280 1024\n");
 }
 
-TEST(ScreenList, AnnouncesChangesOfTheScreens) {
-    ScreenList& screens = ScreenList::shared();
-    EXPECT_FALSE(screens.screens().empty());
-    int changes = 0;
-    QObject::connect(&screens, &ScreenList::screensChanged, [&changes] { ++changes; });
-    emit screens.screensChanged();
-    EXPECT_EQ(changes, 1);
-}
-
 } // namespace

@@ -2,11 +2,15 @@
 #include "TestHome.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -125,5 +129,99 @@ TEST(MpvPlayer, ItemsReplacedBeforeTheyStartDoNotSilenceTheNextOne) {
     ASSERT_TRUE(TestHome::waitUntil([&] { return events.ends == 2; }, std::chrono::seconds(20)));
     EXPECT_EQ(events.starts, 2);
     EXPECT_EQ(events.failures, 0);
+}
+} // namespace
+
+namespace {
+// Counts every connection made to a port on the loopback interface.
+struct LoopbackListener {
+    LoopbackListener() {
+        server.listen(QHostAddress::LocalHost);
+        QObject::connect(&server, &QTcpServer::newConnection, [this] {
+            while (auto* socket = server.nextPendingConnection()) {
+                ++connections;
+                socket->deleteLater();
+            }
+        });
+    }
+    QString address(const QString& name) const {
+        return QStringLiteral("http://127.0.0.1:%1/%2").arg(server.serverPort()).arg(name);
+    }
+    QTcpServer server;
+    int connections = 0;
+};
+
+void writeText(const QString& path, const QString& text) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
+}
+
+TEST(MpvPlayer, ListsAndReferencesFailAsItemsWithoutOpeningWhatTheyName) {
+    TestHome home;
+    const QString clip = makeClip(home, "clip.mp4");
+    if (clip.isEmpty())
+        GTEST_SKIP() << "ffmpeg cannot make a clip here";
+    LoopbackListener listener;
+    ASSERT_TRUE(listener.server.isListening());
+    writeText(home.file("list.m3u"),
+              "#EXTM3U\n#EXTINF:1,\n" + clip + "\n" + listener.address("from-m3u") + "\n");
+    writeText(home.file("stream.m3u8"), "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:1\n"
+                                        "#EXT-X-MEDIA-SEQUENCE:0\n#EXTINF:1.0,\n" +
+                                            listener.address("segment.ts") + "\n#EXTINF:1.0,\n" + clip +
+                                            "\n#EXT-X-ENDLIST\n");
+    writeText(home.file("cut.edl"),
+              "# mpv EDL v0\n" + clip + ",0,1\n" + listener.address("from-edl") + ",0,1\n");
+    QDir().mkpath(home.file("folder.mp4"));
+
+    MpvPlayer player;
+    ASSERT_TRUE(player.isValid());
+    Events events(player);
+    player.play();
+    int expected = 0;
+    for (const QString name : {"list.m3u", "stream.m3u8", "cut.edl", "folder.mp4"}) {
+        player.replaceCurrentItem(home.file(name));
+        ++expected;
+        ASSERT_TRUE(
+            TestHome::waitUntil([&] { return events.failures == expected; }, std::chrono::seconds(20)))
+            << name.toStdString();
+    }
+    // Whatever the files named had time to start by now.
+    TestHome::spin(std::chrono::milliseconds(1500));
+    EXPECT_EQ(events.failures, expected);
+    EXPECT_EQ(events.starts, 0);
+    EXPECT_EQ(events.ends, 0);
+    EXPECT_EQ(listener.connections, 0);
+
+    // A real video still plays after them.
+    player.replaceCurrentItem(clip);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return events.ends == 1; }, std::chrono::seconds(20)));
+    EXPECT_EQ(events.starts, 1);
+    EXPECT_EQ(listener.connections, 0);
+}
+
+TEST(MpvPlayer, WhatIsNoRegularFileFailsWithoutBlockingThePlayer) {
+    TestHome home;
+    const QString fifo = home.file("fifo.mp4");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    MpvPlayer player;
+    ASSERT_TRUE(player.isValid());
+    Events events(player);
+    player.play();
+    // A FIFO nobody writes would keep mpv waiting for ever; an address is no local file.
+    for (const QString& item : {fifo, QStringLiteral("/dev/zero"), QStringLiteral("relative.mp4"),
+                                QStringLiteral("http://127.0.0.1:9/x.mp4")}) {
+        const int before = events.failures;
+        player.replaceCurrentItem(item);
+        ASSERT_TRUE(
+            TestHome::waitUntil([&] { return events.failures == before + 1; }, std::chrono::seconds(10)))
+            << item.toStdString();
+    }
+    // Replaced before its failure came round: the failure is not reported for the next item.
+    player.replaceCurrentItem(fifo);
+    player.replaceCurrentItem(std::nullopt);
+    TestHome::spin(std::chrono::milliseconds(300));
+    EXPECT_EQ(events.failures, 4);
+    EXPECT_EQ(events.starts, 0);
 }
 } // namespace

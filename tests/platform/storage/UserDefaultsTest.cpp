@@ -13,6 +13,11 @@ bool runWriter(const QString& file, const QStringList& changes) {
     process.start(TestHome::toolPath("suite_writer"), QStringList{file} + changes);
     return process.waitForFinished(10000) && process.exitCode() == 0;
 }
+
+bool runWriterCanWrite(const QString& file) {
+    QFile::remove(file);
+    return runWriter(file, {"string:kept=small"});
+}
 } // namespace
 
 TEST(UserDefaults, AbsentKeysReadAsZeroFalseAndNoText) {
@@ -116,4 +121,69 @@ TEST(UserDefaults, UnwritableFileKeepsValuesInMemoryAndRetries) {
     suite.reload();
     EXPECT_EQ(suite.integerForKey("k2"), 8);
     EXPECT_EQ(suite.integerForKey("k3"), 1);
+}
+
+// A file grown past a megabyte (by accident or on purpose) would hold the program up for seconds at
+// every change: it is not parsed, what is held stays, and the file is not rewritten.
+TEST(UserDefaults, HugeFileIsLeftAloneAndValuesStayInMemory) {
+    TestHome home;
+    const QString path = home.file("huge.ini");
+    UserDefaults suite(path);
+    suite.setString("k", "kept");
+    ASSERT_TRUE(suite.synchronize());
+
+    QByteArray huge = "[General]\nkept=replaced\n";
+    while (huge.size() <= UserDefaults::maximumFileSize)
+        huge += "filler" + QByteArray::number(huge.size()) + "=xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n";
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(huge);
+    }
+    suite.setInteger(3, "mine");
+    EXPECT_FALSE(suite.synchronize());
+    EXPECT_EQ(suite.stringForKey("kept"), QString("k"));
+    EXPECT_EQ(suite.integerForKey("mine"), 3);
+    EXPECT_FALSE(suite.hasObject("filler30"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), huge);
+    file.close();
+
+    // Once the file is back to a sane size it is read, and the held change is written onto it.
+    ASSERT_TRUE(runWriterCanWrite(path));
+    EXPECT_TRUE(suite.synchronize());
+    EXPECT_EQ(suite.stringForKey("kept"), QString("small"));
+    EXPECT_EQ(UserDefaults(path).integerForKey("mine"), 3);
+}
+
+// A rewrite in place that has only truncated the file, or that is cut in the middle of a line, is
+// not taken as the other program's settings; a finished rewrite is.
+TEST(UserDefaults, FileThatIsNotWholeKeepsHeldValues) {
+    TestHome home;
+    const QString path = home.file("partial.ini");
+    UserDefaults suite(path);
+    suite.setString("1", "a");
+    suite.setString("two", "b");
+    ASSERT_TRUE(suite.synchronize());
+    auto rewrite = [&](const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    };
+    rewrite("");
+    EXPECT_TRUE(suite.reload());
+    EXPECT_EQ(suite.stringForKey("b"), QString("two"));
+    suite.setString("3", "c");
+    EXPECT_FALSE(suite.synchronize()); // never written over a file being rewritten
+    EXPECT_EQ(QFile(path).size(), 0);
+
+    rewrite("[General]\na=1\nb=tw");
+    suite.reload();
+    EXPECT_EQ(suite.stringForKey("b"), QString("two"));
+
+    rewrite("[General]\na=1\nb=changed\n");
+    EXPECT_TRUE(suite.synchronize());
+    EXPECT_EQ(suite.stringForKey("b"), QString("changed"));
+    EXPECT_EQ(UserDefaults(path).stringForKey("c"), QString("3"));
 }

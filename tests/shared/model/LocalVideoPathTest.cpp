@@ -19,4 +19,7 @@ TEST(LocalVideoPath, RefusesWhatIsNoLocalFile) {
     EXPECT_FALSE(LocalVideoPath::fromStoredUrl("file:").has_value());
     EXPECT_FALSE(LocalVideoPath::fromStoredUrl("file:clip.mp4").has_value());
     EXPECT_FALSE(LocalVideoPath::fromStoredUrl("file:sub/clip.mp4").has_value());
+    // A file on another machine names no path here (it would be looked for under "/host/").
+    EXPECT_FALSE(LocalVideoPath::fromStoredUrl("file://host/tmp/clip.mp4").has_value());
+    EXPECT_EQ(LocalVideoPath::fromStoredUrl("file://localhost/tmp/clip.mp4"), QString("/tmp/clip.mp4"));
 }

@@ -6,8 +6,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
+#include <QThread>
+#include <atomic>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -186,4 +191,64 @@ TEST(Preferences, AVolumeThatIsNoNumberSettlesToo) {
     f.prefs->updateUserDefaultFromDisk();
     f.prefs->updateUserDefaultFromDisk();
     EXPECT_EQ(recorder.events, (std::vector<QString>{"volume=0"}));
+}
+
+// Another program rewrites the suite in place (truncate, then write) as many editors do, slowly,
+// while the once-a-second refresh keeps running: the refresh never takes the half-written file for
+// settings that were removed, so it writes nothing back and every key stays as it was.
+TEST(Preferences, ARewriteInPlaceWhileRefreshingLeavesEveryKeyAsItWas) {
+    Fixture f;
+    f.start();
+    f.suite->setString("6F1B8E0C-2C3A-4F55-9D0B-7E3A1C2B4D5E", "uuid");
+    f.prefs->setVolume(0.75f);
+    f.prefs->setPlayingVideoSign(QString("0123456789abcdef0123456789abcdef"));
+    f.prefs->setMonitorArrange(2);
+    f.suite->synchronize();
+    QFile original(f.path);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray bytes = original.readAll();
+    original.close();
+    ASSERT_GT(bytes.count('\n'), 8);
+
+    // The same bytes, in pieces that each end in the middle of a line.
+    std::vector<QByteArray> pieces;
+    qsizetype from = 0;
+    for (qsizetype lineStart = 0; lineStart < bytes.size();) {
+        const qsizetype end = bytes.indexOf('\n', lineStart);
+        const qsizetype cut = lineStart + (end - lineStart) / 2 + 1;
+        pieces.push_back(bytes.mid(from, cut - from));
+        from = cut;
+        lineStart = end + 1;
+    }
+    pieces.push_back(bytes.mid(from));
+
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        const QByteArray native = QFile::encodeName(f.path);
+        const int fd = ::open(native.constData(), O_WRONLY | O_TRUNC);
+        QThread::msleep(20);
+        for (const QByteArray& piece : pieces) {
+            if (::write(fd, piece.constData(), size_t(piece.size())) != piece.size())
+                break;
+            QThread::msleep(5);
+        }
+        ::close(fd);
+        done = true;
+    });
+    Recorder recorder(*f.prefs);
+    while (!done) {
+        f.prefs->updateUserDefaultFromDisk();
+        QThread::usleep(500);
+    }
+    writer.join();
+    f.prefs->updateUserDefaultFromDisk();
+
+    EXPECT_TRUE(recorder.events.empty()) << qPrintable(recorder.events.front());
+    QFile after(f.path);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), bytes);
+    EXPECT_TRUE(f.prefs->isPlaying());
+    EXPECT_TRUE(f.prefs->autolaunch());
+    EXPECT_EQ(f.prefs->volume(), 0.75f);
+    EXPECT_EQ(UserDefaults(f.path).stringForKey("uuid"), QString("6F1B8E0C-2C3A-4F55-9D0B-7E3A1C2B4D5E"));
 }

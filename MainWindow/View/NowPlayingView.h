@@ -1,0 +1,67 @@
+#pragma once
+
+#include "Disposable.h"
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class LocalVideoDBManager;
+class Preferences;
+class QLabel;
+class QPushButton;
+class QSvgWidget;
+
+// The bottom bar's "now playing" corner: a status icon, a status text and the playing video's title
+// as a link. The library page says whether the player is on (isOpenPlay); the view itself follows
+// the playing video's sign, so the agent moving on to the next video shows here within a second.
+class NowPlayingView : public QWidget {
+    Q_OBJECT
+
+public:
+    // Finds an icon file ("playing.svg", "no_playing.svg") by name; an empty text when it is missing.
+    using IconLocator = std::function<QString(const QString& name)>;
+
+    NowPlayingView(Preferences& preferences, LocalVideoDBManager& database, IconLocator locateIcon = {},
+                   QWidget* parent = nullptr);
+
+    QSvgWidget* statusIcon() const { return m_statusIcon; }
+    QLabel* statusLabel() const { return m_statusLabel; }
+    QPushButton* playingFileNameLabel() const { return m_playingFileNameLabel; }
+
+    bool isOpenPlay() const { return m_isOpenPlay; }
+    // Every assignment refreshes the view, also of an unchanged value.
+    void setIsOpenPlay(bool open);
+
+    // Called with the playing sign when the title is clicked.
+    std::function<void(const std::optional<QString>&)> clickVideoTitleClosure;
+
+    // The icon file the view shows now; empty when none is loaded.
+    QString loadedIconPath() const { return m_loadedIcon; }
+    // The two icon files; empty when the resource is missing.
+    QString playingImage();
+    QString noPlayingImage();
+
+    // The icons in the program's artwork, else among the installed resources.
+    static QString defaultIconPath(const QString& name);
+
+private:
+    void refreshStatus();
+    void playingVideoSignChanged(const std::optional<QString>& sign);
+    void showTitleOf(const QString& sign);
+    void loadIcon(const QString& path);
+    void clickVideoTitle();
+
+    Preferences& m_preferences;
+    LocalVideoDBManager& m_database;
+    IconLocator m_locateIcon;
+    QSvgWidget* m_statusIcon = nullptr;
+    QLabel* m_statusLabel = nullptr;
+    QPushButton* m_playingFileNameLabel = nullptr;
+    bool m_isOpenPlay = false;
+    std::optional<QString> m_playingImage;
+    std::optional<QString> m_noPlayingImage;
+    QString m_loadedIcon;
+    std::optional<Disposable> m_observeDispose;
+};

@@ -1,0 +1,37 @@
+#include "MessageBoxAlertPresenter.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+void MessageBoxAlertPresenter::showMessage(const QString& message) {
+    QMessageBox box;
+    box.setText(message);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+void MessageBoxAlertPresenter::confirm(QWidget* window, const QString& message, const QStringList& buttons,
+                                       Style style, std::function<void(int button)> answered) {
+    auto* box = new QMessageBox(window);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setIcon(style == Style::warning ? QMessageBox::Warning : QMessageBox::Information);
+    box->setText(message);
+    box->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
+    QList<QAbstractButton*> made;
+    for (int i = 0; i < buttons.size(); ++i) {
+        // The last button is the default one, the first the one Escape answers.
+        const auto role = i + 1 == buttons.size() ? QMessageBox::AcceptRole : QMessageBox::RejectRole;
+        QPushButton* button = box->addButton(buttons.at(i), role);
+        made << button;
+        if (i + 1 == buttons.size())
+            box->setDefaultButton(button);
+        if (i == 0)
+            box->setEscapeButton(button);
+    }
+    QObject::connect(box, &QMessageBox::finished, box, [box, made, answered = std::move(answered)](int) {
+        if (answered)
+            answered(int(made.indexOf(box->clickedButton())));
+    });
+    box->open();
+}

@@ -1,0 +1,7 @@
+#include "UrlOpener.h"
+
+bool UrlOpener::isWebAddress(const QUrl& url) {
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+           !url.host().isEmpty();
+}

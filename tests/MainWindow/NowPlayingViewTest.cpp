@@ -1,0 +1,104 @@
+#include "NowPlayingView.h"
+#include "LocalVideoDBManager.h"
+#include "Preferences.h"
+#include "TestHome.h"
+#include "UserDefaults.h"
+#include "VideoDetailSamples.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSvgRenderer>
+#include <QSvgWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Rig {
+    TestHome home;
+    UserDefaults suite{home.file("suite.ini")};
+    Preferences preferences{suite};
+    LocalVideoDBManager database{home.file("Corvex.db")};
+    NowPlayingView view{preferences, database};
+    std::vector<std::optional<QString>> clicks;
+
+    Rig() {
+        view.clickVideoTitleClosure = [this](const std::optional<QString>& sign) { clicks.push_back(sign); };
+        view.resize(400, 30);
+        view.show();
+    }
+    VideoDetail add(int n, const QString& title) {
+        VideoDetail video = VideoDetailSamples::video(n);
+        video.title = title;
+        database.insert(video);
+        return video;
+    }
+    QString title() const { return view.playingFileNameLabel()->text(); }
+    void clickTitle() {
+        QTest::mouseClick(view.playingFileNameLabel(), Qt::LeftButton, {},
+                          view.playingFileNameLabel()->rect().center());
+    }
+};
+
+TEST(NowPlayingView, OnShowsThePlayingTitleAndOffClearsItAndMakesItInert) {
+    Rig rig;
+    const VideoDetail video = rig.add(1, "Ocean Waves");
+    rig.preferences.setPlayingVideoSign(video.sign);
+    rig.view.setIsOpenPlay(true);
+    EXPECT_EQ(rig.view.statusLabel()->text(), "Playing");
+    EXPECT_EQ(rig.title(), "Ocean Waves");
+    EXPECT_TRUE(rig.view.loadedIconPath().endsWith("playing.svg"));
+    EXPECT_TRUE(rig.view.statusIcon()->renderer()->isValid());
+    rig.clickTitle();
+    ASSERT_EQ(rig.clicks.size(), 1u);
+    EXPECT_EQ(rig.clicks[0], video.sign);
+
+    rig.view.setIsOpenPlay(false);
+    EXPECT_EQ(rig.view.statusLabel()->text(), "No Video Played");
+    EXPECT_EQ(rig.title(), "");
+    EXPECT_TRUE(rig.view.loadedIconPath().endsWith("no_playing.svg"));
+    rig.clickTitle();
+    EXPECT_EQ(rig.clicks.size(), 1u) << "an empty title does nothing";
+}
+
+TEST(NowPlayingView, TheTitleFollowsTheSignOnlyWhileThePlayerIsOnAndOnlyForKnownVideos) {
+    Rig rig;
+    const VideoDetail first = rig.add(1, "First");
+    const VideoDetail second = rig.add(2, "Second");
+    rig.preferences.setIsOpenPlayer(true);
+    rig.preferences.setPlayingVideoSign(first.sign);
+    rig.view.setIsOpenPlay(true);
+    EXPECT_EQ(rig.title(), "First");
+
+    rig.preferences.setPlayingVideoSign(second.sign);
+    EXPECT_EQ(rig.title(), "Second");
+    // Unknown and absent signs leave the title alone; so does the status.
+    rig.preferences.setPlayingVideoSign(VideoDetailSamples::sign(99));
+    EXPECT_EQ(rig.title(), "Second");
+    rig.preferences.setPlayingVideoSign(std::nullopt);
+    EXPECT_EQ(rig.title(), "Second");
+    EXPECT_EQ(rig.view.statusLabel()->text(), "Playing");
+
+    // Off: a new sign shows nothing until the player is on again.
+    rig.preferences.setIsOpenPlayer(false);
+    rig.view.setIsOpenPlay(false);
+    rig.preferences.setPlayingVideoSign(first.sign);
+    EXPECT_EQ(rig.title(), "");
+    rig.preferences.setIsOpenPlayer(true);
+    rig.view.setIsOpenPlay(true);
+    EXPECT_EQ(rig.title(), "First");
+}
+
+TEST(NowPlayingView, AMissingIconShowsNothing) {
+    TestHome home;
+    UserDefaults suite(home.file("suite.ini"));
+    Preferences preferences(suite);
+    LocalVideoDBManager database(home.file("Corvex.db"));
+    NowPlayingView view(preferences, database, [](const QString&) { return QString(); });
+    view.setIsOpenPlay(true);
+    EXPECT_EQ(view.loadedIconPath(), "");
+    EXPECT_FALSE(view.statusIcon()->renderer()->isValid());
+    EXPECT_EQ(view.statusLabel()->text(), "Playing");
+}
+
+} // namespace

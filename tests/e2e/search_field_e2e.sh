@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# The search field under a real X server (Xvfb): a word typed with xdotool while the suggestions
+# popup is open arrives whole in the field, the popup stays open under the field and follows the
+# typing, and a click elsewhere in the window closes it. Usage: search_field_e2e.sh BUILD_DIR
+# Exits 77 (skipped) when a tool it needs is missing.
+set -uo pipefail
+build=$(cd "${1:?usage: search_field_e2e.sh BUILD_DIR}" && pwd)
+for tool in Xvfb xdotool; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is not installed (tools/install-deps.sh installs it)"
+        exit 77
+    fi
+done
+program="$build/tests/tools/search_field_window"
+[ -x "$program" ] || { echo "FAIL: $program is not built"; exit 1; }
+
+work=$(mktemp -d /tmp/zerafin-search-e2e-XXXXXX)
+pids=()
+failures=0
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    if [ "$failures" -eq 0 ]; then rm -rf "$work"; else echo "kept the run's files in $work"; fi
+}
+trap cleanup EXIT
+pass() { echo "ok   $*"; }
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+wait_for() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ $SECONDS -ge $deadline ] && return 1
+        sleep 0.1
+    done
+}
+
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+exec 5>"$work/display"
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+exec 5>&-
+wait_for 10 test -s "$work/display" || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+
+log="$work/window.log"
+"$program" >"$log" 2>"$work/window.err" &
+pids+=($!)
+wait_for 15 grep -q "^ready " "$log" || { echo "FAIL: the window did not come up"; cat "$work/window.err"; exit 1; }
+ready=$(grep "^ready " "$log" | head -n1)
+field=$(sed -n 's/.*field=\([0-9]*\),\([0-9]*\).*/\1 \2/p' <<<"$ready")
+elsewhere=$(sed -n 's/.*elsewhere=\([0-9]*\),\([0-9]*\).*/\1 \2/p' <<<"$ready")
+state() { grep "^state " "$log" | tail -n1; }
+state_has() {
+    local now
+    now=$(state)
+    for part in "$@"; do [[ "$now" == *"$part"* ]] || return 1; done
+}
+
+# A click on the field: the history popup opens and the field has the keyboard.
+xdotool mousemove $field click 1
+if wait_for 5 state_has "text=[]" "popup=1" "focus=1" "first=[aurora]"; then
+    pass "a click on the field opens the popup with the hot keywords"
+else
+    fail "a click on the field: $(state)"
+fi
+
+# Typing while the popup is open: every character arrives and the popup follows.
+xdotool type --delay 120 "ocean"
+if wait_for 5 state_has "text=[ocean]" "popup=1" "focus=1" "first=[ocean waves]"; then
+    pass "typed with the popup open: the field holds \"ocean\" and the popup shows its keywords"
+else
+    fail "typing: $(state)"
+fi
+for prefix in o oc oce ocea ocean; do
+    grep -q "first=\[$prefix waves\]" "$log" || fail "the popup never showed the keywords of \"$prefix\""
+done
+now=$(state)
+top=$(sed -n 's/.*popupTop=\(-\?[0-9]*\).*/\1/p' <<<"$now")
+bottom=$(sed -n 's/.*fieldBottom=\(-\?[0-9]*\).*/\1/p' <<<"$now")
+if [ "$top" = "$((bottom + 2))" ]; then
+    pass "the popup hangs 2 pixels under the field"
+else
+    fail "the popup's top is $top, the field's bottom $bottom"
+fi
+if grep "^state " "$log" | grep "focus=1" | sed -n '/text=\[o\]/,$p' | grep -q "popup=0"; then
+    fail "the popup closed while typing"
+fi
+
+# A click elsewhere in the window closes the popup and leaves the text.
+xdotool mousemove $elsewhere click 1
+if wait_for 5 state_has "text=[ocean]" "popup=0"; then
+    pass "a click elsewhere closes the popup"
+else
+    fail "a click elsewhere: $(state)"
+fi
+
+[ "$failures" -eq 0 ] || { echo "--- window log"; cat "$log"; }
+exit $((failures > 0))

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+
+// The suggestions popup's background: a rounded rectangle in the window colour over the whole
+// view. Rows are laid out from its top (y grows downwards). Assistive technologies see it as a
+// vertical list of the rows.
+class RoundedCornersView : public QWidget {
+    Q_OBJECT
+public:
+    // Made in code with a frame: corners of radius 5.
+    explicit RoundedCornersView(const QRect& frame, QWidget* parent = nullptr);
+    // As an interface file makes it: square corners.
+    explicit RoundedCornersView(QWidget* parent = nullptr);
+
+    static constexpr double defaultCornerRadius = 5.0;
+
+    double rcvCornerRadius() const { return m_cornerRadius; }
+    void setRcvCornerRadius(double radius);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    double m_cornerRadius = 0.0;
+};
