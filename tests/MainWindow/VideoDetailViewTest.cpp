@@ -36,9 +36,15 @@ struct RecordingDelegate : VideoDetailViewDelegate {
 struct Rig {
     TestHome home;
     LocalVideoDBManager database{home.file("Corvex.db")};
-    DownloadManager downloads{DownloadManager::Dependencies{
-        home.file("caches"), home.file("library"), &database, [](qint64, int) {}, {}, 10000}};
     NotificationCenter notifications;
+    DownloadManager downloads{DownloadManager::Dependencies{home.file("caches"),
+                                                            home.file("library"),
+                                                            &database,
+                                                            &notifications,
+                                                            nullptr,
+                                                            [](qint64, int) {},
+                                                            {},
+                                                            10000}};
     std::vector<QUrl> loads;
     std::vector<QUrl> previews;
     VideoDetailView pane{VideoDetailView::Dependencies{
