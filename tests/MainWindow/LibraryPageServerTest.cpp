@@ -152,8 +152,14 @@ TEST(LibraryPage, RunsAgainstTheServerWithARealLibrary) {
     server.clearRequests();
     page.sortButton()->setCurrentIndex(1);
     emit page.sortButton()->activated(1);
-    ASSERT_TRUE(TestHome::waitUntil([&] { return server.requestsFor("502").size() >= 2; }, kPatience));
-    query = server.requestsFor("502").last().object();
+    const auto sortedRequest = [&]() -> std::optional<QJsonObject> {
+        for (const auto& request : server.requestsFor("502"))
+            if (request.object()["sort"].toInt() == 2)
+                return request.object();
+        return std::nullopt;
+    };
+    ASSERT_TRUE(TestHome::waitUntil([&] { return sortedRequest().has_value(); }, kPatience));
+    query = *sortedRequest();
     EXPECT_EQ(query["sort"].toInt(), 2);
     EXPECT_EQ(query["page"].toInt(), 1);
     EXPECT_EQ(query["cate"].toInt(), 4);
