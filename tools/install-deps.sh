@@ -7,7 +7,7 @@ packages=(
     libmpv-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
     libsqlite3-dev sqlite3 libssl-dev libxcb1-dev lld
     libgtest-dev libgmock-dev libbenchmark-dev
-    dbus dbus-x11 xvfb xauth x11-utils imagemagick ffmpeg mpv curl clang qrencode
+    dbus dbus-x11 xvfb xauth x11-utils xdotool imagemagick ffmpeg mpv curl clang qrencode
 )
 missing=()
 for p in "${packages[@]}"; do
