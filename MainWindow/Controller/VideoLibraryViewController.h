@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BaseInfoResponse.h"
 #include "Disposable.h"
 #include "SearchFieldDelegate.h"
 #include "VideoDetailView.h"
@@ -37,7 +38,6 @@ class QToolButton;
 class TabTitleView;
 class WebModel;
 class ZFCollectionView;
-struct BaseInfoResponse;
 
 // The library page of the main window: the three tabs (local library, online catalogue with its
 // category menu, downloads) over one collection view, the detail pane of the selected video, and

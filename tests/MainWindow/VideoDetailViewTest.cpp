@@ -36,8 +36,14 @@ struct RecordingDelegate : VideoDetailViewDelegate {
 struct Rig {
     TestHome home;
     LocalVideoDBManager database{home.file("Corvex.db")};
-    DownloadManager downloads{DownloadManager::Dependencies{
-        home.file("caches"), home.file("library"), &database, [](qint64, int) {}, {}, 10000}};
+    DownloadManager downloads{DownloadManager::Dependencies{home.file("caches"),
+                                                            home.file("library"),
+                                                            &database,
+                                                            nullptr,
+                                                            nullptr,
+                                                            [](qint64, int) {},
+                                                            {},
+                                                            10000}};
     NotificationCenter notifications;
     std::vector<QUrl> loads;
     std::vector<QUrl> previews;

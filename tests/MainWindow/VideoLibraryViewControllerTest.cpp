@@ -132,8 +132,14 @@ struct Rig {
         webModel = std::make_unique<WebModel>(options);
         QDir().mkpath(home.file("caches"));
         QDir().mkpath(home.file("library"));
-        downloads = std::make_unique<DownloadManager>(DownloadManager::Dependencies{
-            home.file("caches"), home.file("library"), &database, [](qint64, int) {}, {}, 10000});
+        downloads = std::make_unique<DownloadManager>(DownloadManager::Dependencies{home.file("caches"),
+                                                                                    home.file("library"),
+                                                                                    &database,
+                                                                                    &notifications,
+                                                                                    nullptr,
+                                                                                    [](qint64, int) {},
+                                                                                    {},
+                                                                                    10000});
         preferences.setIsOpenPlayer(true);
         preferences.setVolume(0.5f);
         VideoLibraryViewController::Dependencies deps;

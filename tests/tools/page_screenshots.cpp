@@ -103,8 +103,14 @@ int main(int argc, char** argv) {
     for (const char* folder : {"library", "thumbnails", "caches"})
         QDir().mkpath(home.file(folder));
     LocalLibraryModel importer(database, {}, home.file("library"), home.file("thumbnails"));
-    DownloadManager downloads(DownloadManager::Dependencies{
-        home.file("caches"), home.file("library"), &database, [](qint64, int) {}, {}, 10000});
+    DownloadManager downloads(DownloadManager::Dependencies{home.file("caches"),
+                                                            home.file("library"),
+                                                            &database,
+                                                            &notifications,
+                                                            nullptr,
+                                                            [](qint64, int) {},
+                                                            {},
+                                                            10000});
     ImageLoader images(ImageLoader::Options{});
     LibraryViewModels lists(
         WebLibraryViewModel::Dependencies{&webModel, &database, &downloads, &preferences, nullptr, &images,
