@@ -166,7 +166,10 @@ void VideoLibraryViewController::buildLayout() {
     m_bottomArea = new QWidget(this);
     m_bottomArea->setAutoFillBackground(true);
     QPalette bottomPalette = m_bottomArea->palette();
-    bottomPalette.setColor(QPalette::Window, QColor(0xF5, 0xF5, 0xF5));
+    // The artwork's bar colour, else a light grey (gray 0.96).
+    bottomPalette.setColor(
+        QPalette::Window,
+        AppImage::namedColor(QStringLiteral("bottomAreaColor")).value_or(QColor(0xF5, 0xF5, 0xF5)));
     m_bottomArea->setPalette(bottomPalette);
     m_bottomArea->setFixedHeight(44);
     m_userNameBox = new QWidget(m_bottomArea);
