@@ -4,8 +4,10 @@
 // sign check, the move into the library and the record. Also measured: how far the process's
 // resident memory grows while the bodies stream to disk.
 #include "BenchReport.h"
+#include "DistributedNotificationCenter.h"
 #include "DownloadManager.h"
 #include "LocalVideoDBManager.h"
+#include "NotificationCenter.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -86,6 +88,8 @@ OurRun ourSeconds(const QStringList& urls, const QString& sign, const QString& f
     dependencies.cachesDirectory = folder + "/caches";
     dependencies.libraryDirectory = folder + "/library";
     dependencies.database = &database;
+    dependencies.notificationCenter = &NotificationCenter::defaultCenter();
+    dependencies.distributedCenter = &DistributedNotificationCenter::shared();
     DownloadManager manager(dependencies);
     const qint64 before = residentKiB();
     OurRun run;

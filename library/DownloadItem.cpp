@@ -1,10 +1,12 @@
 #include "DownloadItem.h"
 
-#include "Console.h"
 #include "StringRandom.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcDownloadItem, "zerafin.download")
 
 namespace {
 constexpr qint64 maximumResumeDataSize = 64 * 1024;
@@ -84,7 +86,8 @@ bool DownloadItem::start(StatusChanged closure) {
     m_request = nullptr;
     m_requestId = 0;
     if (!isSafeSign(m_videoInfo.sign)) {
-        Console::line(QStringLiteral("download: refused, not a sign: ") + m_videoInfo.sign.left(64));
+        qCWarning(lcDownloadItem).noquote()
+            << (QStringLiteral("download: refused, not a sign: ") + m_videoInfo.sign.left(64));
         return false;
     }
     const auto destination = [this] { return temporaryDestination(); };
@@ -100,8 +103,8 @@ bool DownloadItem::start(StatusChanged closure) {
     if (!request) {
         const std::optional<QUrl> url = videoURL();
         if (!url) {
-            Console::line(QStringLiteral("download: refused, not a web address: ") +
-                          m_videoInfo.url.left(200));
+            qCWarning(lcDownloadItem).noquote()
+                << (QStringLiteral("download: refused, not a web address: ") + m_videoInfo.url.left(200));
             return false;
         }
         request = sessionManager().download(*url, destination);

@@ -1,7 +1,6 @@
 #include "DownloadManager.h"
 
 #include "AppInfo.h"
-#include "Console.h"
 #include "DistributedNotificationCenter.h"
 #include "FileSign.h"
 #include "LocalLibraryModel.h"
@@ -16,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
@@ -24,6 +24,8 @@
 #include <cstdio>
 
 namespace {
+Q_LOGGING_CATEGORY(lcDownload, "zerafin.download")
+
 // The platform's default request time-out, for transfers continued from resume data.
 constexpr int resumeTransferTimeoutMs = 60000;
 } // namespace
@@ -58,6 +60,8 @@ DownloadManager& DownloadManager::shared() {
         dependencies.cachesDirectory = AppInfo::cachesDirectory();
         dependencies.libraryDirectory = LocalLibraryModel::downloadDirectory();
         dependencies.database = &LocalVideoDBManager::shared();
+        dependencies.notificationCenter = &NotificationCenter::defaultCenter();
+        dependencies.distributedCenter = &DistributedNotificationCenter::shared();
         dependencies.reportDownloadStatus = [](qint64 videoId, int status) {
             WebModel::shared().reportDownloadStatus(videoId, status);
         };
@@ -110,8 +114,8 @@ void DownloadManager::save() {
         const QByteArray bytes = DownloadStore::archive(snapshot);
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            Console::line(QStringLiteral("download store: cannot write ") + path + QStringLiteral(": ") +
-                          file.errorString());
+            qCWarning(lcDownload).noquote() << (QStringLiteral("download store: cannot write ") + path +
+                                                QStringLiteral(": ") + file.errorString());
     });
 }
 
@@ -265,8 +269,8 @@ void DownloadManager::handleFailure(DownloadItem& item, const DownloadResponse& 
         const bool written = file.open(QIODevice::WriteOnly) &&
                              file.write(*response.resumeData) == response.resumeData->size() && file.commit();
         if (!written) {
-            Console::line(QStringLiteral("download: cannot keep resume data in ") + resumePath +
-                          QStringLiteral(": ") + file.errorString());
+            qCWarning(lcDownload).noquote() << (QStringLiteral("download: cannot keep resume data in ") +
+                                                resumePath + QStringLiteral(": ") + file.errorString());
             if (resume)
                 deletePartial(resume->partialPath);
             if (item.status() == ItemStatus::downloading)
@@ -319,13 +323,16 @@ void DownloadManager::verifyDownloadedFile(const QString& temporaryPath, const V
         const std::optional<QString> sign = fileSign(temporaryPath);
         bool placed = false;
         if (sign && *sign == record.sign && filePath) {
-            // Replaces an older file of the same video in one step.
+            // Replaces an older file of the same video in one step; the library folder is made
+            // again when it has gone since the transfer began.
+            QDir().mkpath(QFileInfo(*filePath).absolutePath());
             placed = std::rename(QFile::encodeName(temporaryPath).constData(),
                                  QFile::encodeName(*filePath).constData()) == 0;
             if (!placed)
-                Console::line(QStringLiteral("download: cannot move the file to ") + *filePath);
+                qCWarning(lcDownload).noquote()
+                    << (QStringLiteral("download: cannot move the file to ") + *filePath);
         } else {
-            Console::line(QStringLiteral("download: sign mismatch for ") + record.sign);
+            qCWarning(lcDownload).noquote() << (QStringLiteral("download: sign mismatch for ") + record.sign);
         }
         if (!placed)
             QFile::remove(temporaryPath);
@@ -357,7 +364,8 @@ void DownloadManager::finishDownload(const QString& filePath, VideoDetail record
     record.url = LocalVideoPath::fileUrlText(filePath);
     if (m_dependencies.database)
         m_dependencies.database->insert(record);
-    DistributedNotificationCenter::shared().post(QStringLiteral("UpdateVideoList"));
+    if (m_dependencies.distributedCenter)
+        m_dependencies.distributedCenter->post(QStringLiteral("UpdateVideoList"));
     if (m_dependencies.reportDownloadStatus)
         m_dependencies.reportDownloadStatus(record.id, 1);
     postReload();
@@ -405,5 +413,6 @@ void DownloadManager::deletePartial(const QString& path) {
 }
 
 void DownloadManager::postReload(const QVariantMap& userInfo) {
-    NotificationCenter::defaultCenter().post(QLatin1String(reloadNotification), nullptr, userInfo);
+    if (m_dependencies.notificationCenter)
+        m_dependencies.notificationCenter->post(QLatin1String(reloadNotification), nullptr, userInfo);
 }

@@ -16,7 +16,9 @@
 #include <memory>
 #include <optional>
 
+class DistributedNotificationCenter;
 class LocalVideoDBManager;
+class NotificationCenter;
 
 // The application's download engine: the ordered list of downloads (`progressArray`), at most two
 // transfers at once (first queued, first started; a slot frees the moment its item leaves
@@ -35,9 +37,11 @@ public:
         QString cachesDirectory;  // the store, resume data and partial bodies
         QString libraryDirectory; // finished videos
         LocalVideoDBManager* database = nullptr;
-        ReportFunction reportDownloadStatus; // the server's download report
-        SignFunction fileSign;               // FileSign::fileSign when empty
-        int transferTimeoutMs = 10000;       // inactivity time-out of a new transfer
+        NotificationCenter* notificationCenter = nullptr;           // the lists' reloads; none: not posted
+        DistributedNotificationCenter* distributedCenter = nullptr; // "UpdateVideoList"; none: not posted
+        ReportFunction reportDownloadStatus;                        // the server's download report
+        SignFunction fileSign;                                      // FileSign::fileSign when empty
+        int transferTimeoutMs = 10000;                              // inactivity time-out of a new transfer
     };
 
     static constexpr int maxConcurrentOperationCount = 2;

@@ -45,6 +45,7 @@ struct CollectionView::Private {
 
     std::optional<int> selected;
 
+    bool forwardingWheel = false;
     bool layingOut = false;
     bool layoutAgain = false;
     QTimer settleTimer;
@@ -68,6 +69,7 @@ CollectionView::CollectionView(QWidget* parent)
             m_delegate->collectionViewDidEndScrolling(this, false);
     });
     QScrollBar* bar = verticalScrollBar();
+    bar->installEventFilter(this);
     connect(bar, &QScrollBar::sliderReleased, this, [this] {
         d->settleTimer.stop();
         if (m_delegate)
@@ -572,7 +574,10 @@ void CollectionView::scrollContentsBy(int dx, int dy) {
 }
 
 void CollectionView::wheelEvent(QWheelEvent* event) {
+    // The base handling passes the event on to the scroll bar: that one goes through unfiltered.
+    const bool wasForwarding = std::exchange(d->forwardingWheel, true);
     QAbstractScrollArea::wheelEvent(event);
+    d->forwardingWheel = wasForwarding;
 }
 
 void CollectionView::keyPressEvent(QKeyEvent* event) {
@@ -639,4 +644,12 @@ void CollectionView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 bool CollectionView::viewportEvent(QEvent* event) {
     return QAbstractScrollArea::viewportEvent(event);
+}
+
+bool CollectionView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == verticalScrollBar() && event->type() == QEvent::Wheel && !d->forwardingWheel) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
 }

@@ -130,6 +130,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    // Wheel steps over the scroll bar take the same way as those over the items.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Private;

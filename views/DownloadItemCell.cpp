@@ -11,6 +11,9 @@
 
 namespace {
 void setTextColor(QLabel* label, const QColor& color) {
+    // Fixed to the window-text role: inside a scroll area's viewport the role would otherwise follow
+    // the viewport's base background and draw in the text colour instead.
+    label->setForegroundRole(QPalette::WindowText);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, color);
     label->setPalette(palette);
@@ -22,6 +25,7 @@ DownloadItemCell::DownloadItemCell(QWidget* parent) : CollectionViewCell(parent)
     m_imageView->setFixedSize(80, 45);
 
     m_title = new ElidedLabel(this);
+    m_title->setForegroundRole(QPalette::WindowText);
     QFont titleFont = m_title->font();
     titleFont.setPointSizeF(13);
     m_title->setFont(titleFont);

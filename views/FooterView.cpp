@@ -16,6 +16,7 @@ void FooterView::setUpTitleLabel() {
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         palette.setColor(group, QPalette::WindowText, QColor(Qt::gray));
     m_titleLabel->setPalette(palette);
+    m_titleLabel->setForegroundRole(QPalette::WindowText);
     m_titleLabel->setAlignment(Qt::AlignCenter);
     // The label fills the footer both ways, so its text sits in the middle.
     auto* layout = new QHBoxLayout(this);

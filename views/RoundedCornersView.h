@@ -16,6 +16,11 @@ public:
     static constexpr double defaultCornerRadius = 5.0;
 
     double rcvCornerRadius() const { return m_cornerRadius; }
+    // For assistive technologies: the highlighted rows, and choosing the highlighted row (the
+    // first of the given views that is one of the rows; none for an empty list). The choice goes to
+    // the window's controller as its "selectedView"; without a window or controller nothing happens.
+    QList<QWidget*> accessibilitySelectedChildren() const;
+    void setAccessibilitySelectedChildren(const QList<QWidget*>& children);
     void setRcvCornerRadius(double radius);
 
 protected:

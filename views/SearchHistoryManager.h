@@ -26,6 +26,8 @@ public:
     // Records one search: moves an equal entry (exact comparison) to the front, or inserts the text
     // there, keeping at most five entries.
     void add(const QString& text);
+    // The history a file's bytes hold: none (empty) unless they are a property list of texts.
+    static QStringList historyFromData(const QByteArray& bytes);
 
 private:
     static QStringList load(const QString& path);

@@ -1,9 +1,32 @@
 #include "SuggestionsWindow.h"
 
+#include <QAccessibleWidget>
 #include <QMouseEvent>
+
+namespace {
+
+// The popup belongs, for assistive technologies, to the field it hangs under.
+class SuggestionsWindowAccessible : public QAccessibleWidget {
+public:
+    explicit SuggestionsWindowAccessible(QWidget* window) : QAccessibleWidget(window, QAccessible::Window) {}
+    QAccessibleInterface* parent() const override {
+        QObject* element = static_cast<SuggestionsWindow*>(widget())->parentElement();
+        return element ? QAccessible::queryAccessibleInterface(element) : nullptr;
+    }
+};
+
+QAccessibleInterface* accessibleFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("SuggestionsWindow") && object && object->isWidgetType())
+        return new SuggestionsWindowAccessible(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
+} // namespace
 
 SuggestionsWindow::SuggestionsWindow(const QRect& contentRect)
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
+    static const bool installed = (QAccessible::installFactory(accessibleFactory), true);
+    (void)installed;
     // A tool-tip window is placed where it is asked to be and never takes the focus, so typing
     // goes on in the field while the popup is open.
     setAttribute(Qt::WA_ShowWithoutActivating);

@@ -23,6 +23,10 @@ public:
     QObject* parentElement() const { return m_parentElement; }
     void setParentElement(QObject* element) { m_parentElement = element; }
 
+    // The controller that owns the window.
+    QObject* windowController() const { return m_windowController; }
+    void setWindowController(QObject* controller) { m_windowController = controller; }
+
 signals:
     void mouseUp();
 
@@ -33,4 +37,5 @@ protected:
 private:
     QPointer<QWidget> m_contentView;
     QPointer<QObject> m_parentElement;
+    QPointer<QObject> m_windowController;
 };

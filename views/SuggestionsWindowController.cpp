@@ -83,6 +83,7 @@ void setTextStyles(QWidget* rowView, SuggestibleTextFieldCell::BackgroundStyle s
 SuggestionsWindowController::SuggestionsWindowController(QObject* parent)
     : QObject(parent), m_window(std::make_unique<SuggestionsWindow>(QRect(0, 0, 20, 20))) {
     m_window->setContentView(new RoundedCornersView(QRect(0, 0, 20, 20)));
+    m_window->setWindowController(this);
     connect(m_window.get(), &SuggestionsWindow::mouseUp, this, &SuggestionsWindowController::mouseUp);
 }
 

@@ -24,6 +24,7 @@ class SuggestionsWindow;
 // Main thread only.
 class SuggestionsWindowController : public QObject {
     Q_OBJECT
+    Q_PROPERTY(QWidget* selectedView READ selectedView WRITE setSelectedView)
 public:
     static constexpr int rowHeight = 24;
     static constexpr int separatorHeight = 9;

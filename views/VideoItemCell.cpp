@@ -20,6 +20,7 @@ VideoItemCell::VideoItemCell(QWidget* parent) : CollectionViewCell(parent) {
     m_imageView->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_title = new ElidedLabel(this);
     m_title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_title->setForegroundRole(QPalette::WindowText);
     m_title->setAttribute(Qt::WA_TransparentForMouseEvents);
     setBackgroundColor(m_defaultColor);
 }

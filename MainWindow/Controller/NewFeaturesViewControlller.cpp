@@ -12,14 +12,6 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
-namespace {
-bool isWebAddress(const QUrl& url) {
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
-           !url.host().isEmpty();
-}
-} // namespace
-
 NewFeaturesViewControlller::NewFeaturesViewControlller(WebModel& webModel, NotificationCenter& notifications,
                                                        UrlOpener& urlOpener, QWidget* parent)
     : QWidget(parent), m_webModel(webModel), m_urlOpener(urlOpener) {
@@ -105,6 +97,6 @@ void NewFeaturesViewControlller::selectionChanged() {
         return;
     const QUrl url = items.at(first)->url();
     // Guide addresses come from the server: only web pages are opened.
-    if (isWebAddress(url))
+    if (UrlOpener::isWebAddress(url))
         m_urlOpener.openUrl(url);
 }

@@ -1,5 +1,7 @@
 #include "PreviewWindowPresenter.h"
 
+#include "MpvPlayer.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -36,4 +38,8 @@ void PreviewWindowPresenter::showPreviewWindow(const QUrl& url, const QRect& rec
     preview.show();
     preview.raise();
     preview.activateWindow();
+}
+
+PreviewVideoWindow::PlayerFactory PreviewWindowPresenter::webPlayerFactory() {
+    return [] { return std::unique_ptr<Player>(new MpvPlayer(MpvPlayer::Options{true})); };
 }

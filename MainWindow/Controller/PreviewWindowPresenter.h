@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PreviewPresenter.h"
 #include "PreviewVideoWindow.h"
 
 #include <QRect>
@@ -8,18 +9,22 @@
 
 // What the main window controller offers for previews: it owns the one preview window, made on
 // first use and then reused for its whole life (closing it only hides it and drops the clip).
-class PreviewWindowPresenter {
+class PreviewWindowPresenter : public PreviewPresenter {
 public:
     PreviewWindowPresenter(PreviewVideoWindow::PlayerFactory makePlayer,
                            PreviewVideoWindow::URLOpener openInBrowser);
-    ~PreviewWindowPresenter();
+    ~PreviewWindowPresenter() override;
 
     // Shows the clip at `url`. A non-empty rectangle becomes the window's geometry first; the empty
     // rectangle keeps the window where it is.
-    void showPreviewWindow(const QUrl& url, const QRect& rect = QRect());
+    void showPreviewWindow(const QUrl& url, const QRect& rect) override;
+    void showPreviewWindow(const QUrl& url) { showPreviewWindow(url, QRect()); }
 
     // The preview window, null until the first preview.
     PreviewVideoWindow* webViewWindow() const { return m_webViewWindow.get(); }
+
+    // Makes the program's player for previews: the libmpv player, allowed http and https.
+    static PreviewVideoWindow::PlayerFactory webPlayerFactory();
 
     // Where a new preview window opens: 800 x 450, centred in the first screen's available area.
     static QRect initialContentRect();

@@ -3,16 +3,19 @@
 #include "AppImage.h"
 #include "AppInfo.h"
 #include "BaseInfoResponse.h"
+#include "ButtonWithColorfulLink.h"
 #include "CollectionViewLayout.h"
 #include "DownloadItemCell.h"
 #include "DownloadManager.h"
 #include "FooterView.h"
+#include "ListContainerView.h"
 #include "LocalVideoDBManager.h"
 #include "NotificationCenter.h"
 #include "NowPlayingView.h"
 #include "Preferences.h"
 #include "ResourcePath.h"
 #include "TabTitleView.h"
+#include "ThemeColors.h"
 #include "VideoItemCell.h"
 #include "WebModel.h"
 #include "ZFCollectionView.h"
@@ -145,8 +148,7 @@ void VideoLibraryViewController::buildLayout() {
     tabRow->addWidget(m_uploadButton);
 
     // The grid's container: its picture (empty list, loading, error) shows behind the grid.
-    m_collectionViewContainer = new QLabel(this);
-    m_collectionViewContainer->setAlignment(Qt::AlignCenter);
+    m_collectionViewContainer = new ListContainerView(this);
     m_collectionViewContainer->setMinimumSize(480, 300);
     m_collectionView = new ZFCollectionView(m_collectionViewContainer);
 
@@ -164,7 +166,10 @@ void VideoLibraryViewController::buildLayout() {
     m_bottomArea = new QWidget(this);
     m_bottomArea->setAutoFillBackground(true);
     QPalette bottomPalette = m_bottomArea->palette();
-    bottomPalette.setColor(QPalette::Window, QColor(0xF5, 0xF5, 0xF5));
+    // The artwork's bar colour, else a light grey (gray 0.96).
+    bottomPalette.setColor(
+        QPalette::Window,
+        AppImage::namedColor(QStringLiteral("bottomAreaColor")).value_or(QColor(0xF5, 0xF5, 0xF5)));
     m_bottomArea->setPalette(bottomPalette);
     m_bottomArea->setFixedHeight(44);
     m_userNameBox = new QWidget(m_bottomArea);
@@ -193,9 +198,7 @@ void VideoLibraryViewController::buildLayout() {
     m_hottagsLayout->setContentsMargins(0, 0, 0, 0);
     m_hottagsLayout->setSpacing(0);
     m_hottagsLayout->addStretch(1);
-    m_newsLinkButton = new QPushButton(m_bottomArea);
-    m_newsLinkButton->setFlat(true);
-    m_newsLinkButton->setCursor(Qt::PointingHandCursor);
+    m_newsLinkButton = new ButtonWithColorfulLink(QRect(), m_bottomArea);
     m_newsLinkButton->setHidden(true);
     auto* bottom = new QHBoxLayout(m_bottomArea);
     bottom->setContentsMargins(12, 0, 12, 0);
@@ -239,9 +242,6 @@ void VideoLibraryViewController::setupViews() {
     m_collectionView->setRepeatSelections(true);
     m_collectionView->setNotifyDelegate(true);
     m_collectionView->setCollectionViewLayout(m_columnLayout);
-    auto* containerLayout = new QVBoxLayout(m_collectionViewContainer);
-    containerLayout->setContentsMargins(0, 0, 0, 0);
-    containerLayout->addWidget(m_collectionView);
     m_collectionView->viewport()->setAcceptDrops(true);
     m_collectionView->viewport()->installEventFilter(this);
 
@@ -480,13 +480,21 @@ void VideoLibraryViewController::randomCycleAction() {
 // Search field and detail pane
 
 void VideoLibraryViewController::searchSuggestions(
-    const QString& prefix, std::function<void(std::optional<std::vector<QString>>)> completion) {
+    const QString& prefix, std::function<void(std::optional<QStringList>)> completion) {
+    if (!completion)
+        return;
     if (!m_deps.webModel) {
-        if (completion)
-            completion(std::nullopt);
+        completion(std::nullopt);
         return;
     }
-    m_deps.webModel->requestKeywords(prefix, std::move(completion));
+    // The server's keywords go to the field as they come, in their order.
+    m_deps.webModel->requestKeywords(prefix, [completion](std::optional<std::vector<QString>> keywords) {
+        if (!keywords) {
+            completion(std::nullopt);
+            return;
+        }
+        completion(QStringList(keywords->begin(), keywords->end()));
+    });
 }
 
 void VideoLibraryViewController::search(const QString& text) {
@@ -625,17 +633,13 @@ QList<QPushButton*> VideoLibraryViewController::hotTagButtons() const {
 void VideoLibraryViewController::layoutHotTags(const std::optional<BaseInfoResponse>& reply) {
     if (!reply)
         return;
-    const QColor label = palette().color(QPalette::WindowText);
     for (const QString& tag : reply->data.hottags) {
-        auto* button = new QPushButton(tag, m_hottagsView);
-        button->setFlat(true);
-        button->setCursor(Qt::PointingHandCursor);
-        QFont font = button->font();
-        font.setPointSizeF(12.0);
-        button->setFont(font);
-        button->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0 4px; color: %1; }"
-                                             "QPushButton:hover { color: #007AFF; }")
-                                  .arg(label.name()));
+        auto* button = new ButtonWithColorfulLink(QRect(), m_hottagsView);
+        button->setText(tag);
+        button->setTitleColor(ButtonWithColorfulLink::labelColor());
+        button->setTitleHoverColor(ThemeColors::systemBlue());
+        button->setFontSize(12.0);
+        button->updateTitle(button->titleColor());
         connect(button, &QPushButton::clicked, this, [this, button] { searchKeyword(button->text()); });
         // Each new tag goes just left of the previous one: the first tag touches the right edge.
         m_hottagsLayout->insertWidget(1, button);
@@ -682,29 +686,26 @@ void VideoLibraryViewController::updateNewsLink() {
     // An empty colour text names no colour: the link keeps the one it has.
     if (!message.color.isEmpty()) {
         const quint32 value = scanHexInt(message.color.mid(1));
-        m_newsLinkColor = QColor::fromRgbF(((value >> 16) & 0xFF) / 255.0f, ((value >> 8) & 0xFF) / 255.0f,
-                                           (value & 0xFF) / 255.0f, 1.0f);
-    } else if (!m_newsLinkColor.isValid()) {
-        m_newsLinkColor = palette().color(QPalette::WindowText);
+        m_newsLinkButton->setTitleColor(QColor::fromRgbF(
+            ((value >> 16) & 0xFF) / 255.0f, ((value >> 8) & 0xFF) / 255.0f, (value & 0xFF) / 255.0f, 1.0f));
     }
-    QFont font = m_newsLinkButton->font();
-    font.setPointSizeF(10.0);
-    m_newsLinkButton->setFont(font);
-    m_newsLinkButton->setStyleSheet(
-        QStringLiteral("QPushButton { border: none; padding: 0; color: %1; }").arg(m_newsLinkColor.name()));
+    m_newsLinkButton->setFontSize(10.0);
+    m_newsLinkButton->updateTitle(m_newsLinkButton->titleColor());
     const QUrl url(message.url, QUrl::StrictMode);
-    m_newsLink = url.isValid() && !message.url.isEmpty() ? std::optional<QUrl>(url) : std::nullopt;
+    m_newsLinkButton->setLink(url.isValid() && !message.url.isEmpty() ? std::optional<QUrl>(url)
+                                                                      : std::nullopt);
 }
 
 void VideoLibraryViewController::openNewsURL() {
-    if (!m_newsLink)
+    const std::optional<QUrl> link = m_newsLinkButton->link();
+    if (!link)
         return;
-    if (!isWebAddress(*m_newsLink)) {
-        qCWarning(lcLibraryPage) << "news address refused (not http or https):" << m_newsLink->toString();
+    if (!isWebAddress(*link)) {
+        qCWarning(lcLibraryPage) << "news address refused (not http or https):" << link->toString();
         return;
     }
     if (m_deps.openURL)
-        m_deps.openURL(*m_newsLink);
+        m_deps.openURL(*link);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "BaseInfoResponse.h"
 #include "Disposable.h"
+#include "SearchFieldDelegate.h"
 #include "VideoDetailView.h"
 #include "VideoDetailViewDelegate.h"
 #include "VideoLibraryLists.h"
@@ -17,10 +19,12 @@
 #include <optional>
 #include <vector>
 
+class ButtonWithColorfulLink;
 class CollectionViewColumnLayout;
 class CollectionViewLayout;
 class CollectionViewListLayout;
 class DownloadManager;
+class ListContainerView;
 class LocalVideoDBManager;
 class NotificationCenter;
 class NowPlayingView;
@@ -34,14 +38,15 @@ class QToolButton;
 class TabTitleView;
 class WebModel;
 class ZFCollectionView;
-struct BaseInfoResponse;
 
 // The library page of the main window: the three tabs (local library, online catalogue with its
 // category menu, downloads) over one collection view, the detail pane of the selected video, and
 // the bottom bar with what plays now, the play controls, the page status, the hot tags and the news
 // link. It owns no data: every choice is written to the shared settings or handed to a list, and
 // the desktop player agent follows the settings.
-class VideoLibraryViewController : public QWidget, public VideoDetailViewDelegate {
+class VideoLibraryViewController : public QWidget,
+                                   public VideoDetailViewDelegate,
+                                   public SearchFieldDelegate {
     Q_OBJECT
 
 public:
@@ -77,7 +82,7 @@ public:
     static QStringList acceptTypes();
 
     // ---- parts of the page
-    QLabel* collectionViewContainer() const { return m_collectionViewContainer; }
+    ListContainerView* collectionViewContainer() const { return m_collectionViewContainer; }
     VideoDetailView* detailView() const { return m_detailView; }
     QPushButton* importVideoButton() const { return m_importVideoButton; }
     QPushButton* uploadButton() const { return m_uploadButton; }
@@ -88,7 +93,7 @@ public:
     QSlider* volumeSlider() const { return m_volumeSlider; }
     QComboBox* playModelButton() const { return m_playModelButton; }
     QComboBox* sortButton() const { return m_sortButton; }
-    QPushButton* newsLinkButton() const { return m_newsLinkButton; }
+    ButtonWithColorfulLink* newsLinkButton() const { return m_newsLinkButton; }
     QWidget* hottagsView() const { return m_hottagsView; }
     QLabel* pageStatus() const { return m_pageStatus; }
     ZFCollectionView* collectionView() const { return m_collectionView; }
@@ -101,9 +106,6 @@ public:
     QToolButton* categoryButton() const { return m_categoryButton; }
     // The category menu while it is open (or about to be), else null.
     QMenu* categoryMenuShown() const { return m_categoryMenu; }
-    // The news link's colour and address, as the last heartbeat gave them.
-    QColor newsLinkColor() const { return m_newsLinkColor; }
-    std::optional<QUrl> newsLink() const { return m_newsLink; }
     // The hot-tag buttons, from left to right.
     QList<QPushButton*> hotTagButtons() const;
 
@@ -123,8 +125,8 @@ public:
 
     // ---- the search field's delegate
     void searchSuggestions(const QString& prefix,
-                           std::function<void(std::optional<std::vector<QString>>)> completion);
-    void search(const QString& text);
+                           std::function<void(std::optional<QStringList>)> completion) override;
+    void search(const QString& text) override;
 
     // ---- category, sort, search, hot tags, news link
     void categoryButtonAction();
@@ -177,7 +179,7 @@ private:
     void setCurrentLayout(const std::shared_ptr<CollectionViewLayout>& layout);
 
     Dependencies m_deps;
-    QLabel* m_collectionViewContainer = nullptr;
+    ListContainerView* m_collectionViewContainer = nullptr;
     VideoDetailView* m_detailView = nullptr;
     QPushButton* m_importVideoButton = nullptr;
     QPushButton* m_uploadButton = nullptr;
@@ -189,7 +191,7 @@ private:
     QWidget* m_userNameBox = nullptr;
     QComboBox* m_playModelButton = nullptr;
     QComboBox* m_sortButton = nullptr;
-    QPushButton* m_newsLinkButton = nullptr;
+    ButtonWithColorfulLink* m_newsLinkButton = nullptr;
     QWidget* m_hottagsView = nullptr;
     QHBoxLayout* m_hottagsLayout = nullptr;
     QLabel* m_pageStatus = nullptr;
@@ -206,8 +208,6 @@ private:
     std::vector<Disposable> m_observeDispose;
     std::vector<Disposable> m_notificationTokens;
     DetailChanged m_videoDetailDidChanged;
-    QColor m_newsLinkColor;
-    std::optional<QUrl> m_newsLink;
     bool m_dragAccepted = false;
     bool m_importingDefaultVideos = false;
 };

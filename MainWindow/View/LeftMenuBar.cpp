@@ -20,12 +20,6 @@
 namespace {
 constexpr int cellHeight = 36;
 constexpr int leafletHeight = 260;
-
-bool isWebAddress(const QUrl& url) {
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
-           !url.host().isEmpty();
-}
 } // namespace
 
 QColor LeftMenuBar::barColor() {
@@ -135,7 +129,7 @@ void LeftMenuBar::leafletUpdated(const QVariantMap& userInfo) {
     m_leaflet->setImage(pictures.first().first);
     m_leaflet->setClickAction([this, link] {
         // The link comes from the server: only a web page is opened.
-        if (m_deps.urlOpener && isWebAddress(link))
+        if (m_deps.urlOpener && UrlOpener::isWebAddress(link))
             m_deps.urlOpener->openUrl(link);
     });
 }

@@ -6,15 +6,16 @@
 #include "DownloadManager.h"
 #include "LocalVideoDBManager.h"
 #include "NotificationCenter.h"
+#include "PreviewPresenter.h"
 #include "ThemeColors.h"
 #include "TitleStyle.h"
 #include "VideoDetailViewDelegate.h"
+#include "WebLibraryViewModel.h"
 
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QJsonObject>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -305,9 +306,14 @@ void VideoDetailView::clickUserAvatar() {
 
 void VideoDetailView::clickPreviewButton() {
     const auto address = addressFrom(m_videoDetail ? m_videoDetail->preurl : QString());
-    if (!address || !m_deps.showPreview)
+    if (!address)
         return;
-    m_deps.showPreview(*address);
+    if (m_deps.showPreview) {
+        m_deps.showPreview(*address);
+    } else if (::PreviewPresenter* presenter = ::PreviewPresenter::of(this)) {
+        // The window the pane sits in shows previews; the empty rectangle keeps its place.
+        presenter->showPreviewWindow(*address, QRect());
+    }
 }
 
 void VideoDetailView::downloadOrSetBackGround() {
@@ -328,22 +334,7 @@ void VideoDetailView::downloadOrSetBackGround() {
 }
 
 std::optional<VideoDetail> VideoDetailView::videoFrom(const Notification& notification) {
-    const auto fromVariant = [](const QVariant& value) -> std::optional<VideoDetail> {
-        if (value.canConvert<QJsonObject>() && value.typeId() == QMetaType::QJsonObject)
-            return VideoDetail::fromJsonObject(value.toJsonObject());
-        if (value.typeId() == QMetaType::QVariantMap)
-            return VideoDetail::fromJsonObject(QJsonObject::fromVariantMap(value.toMap()));
-        return std::nullopt;
-    };
-    for (const char* key : {"object", "video", "videoDetail"}) {
-        if (const auto video = fromVariant(notification.userInfo.value(QLatin1String(key))))
-            return video;
-    }
-    if (notification.object) {
-        if (const auto video = fromVariant(notification.object->property("videoDetail")))
-            return video;
-    }
-    return std::nullopt;
+    return WebLibraryViewModel::videoOf(notification);
 }
 
 void VideoDetailView::rightClickToDownload(const Notification& notification) {

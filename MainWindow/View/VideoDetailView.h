@@ -37,7 +37,8 @@ public:
         std::function<void(const QUrl& url, QObject* context, std::function<void(const QImage&)>)>;
     // Named artwork ("default_thumbnail", "default_avatar"); a null image when unknown.
     using ImageNamed = std::function<QImage(const QString& name)>;
-    // Shows a preview window for the address (the main window's; unset: no preview is shown).
+    // Shows a preview window for the address; unset: the preview presenter of the pane's window,
+    // and no preview when that window offers none.
     using PreviewPresenter = std::function<void(const QUrl& url)>;
 
     struct Dependencies {

@@ -53,14 +53,13 @@ const char* const kOptions[][2] = {
     {"load-unsafe-playlists", "no"},
 };
 
-// Whatever FFmpeg opens on its own (segments, nested inputs) may only be a local file, or with web
-// addresses allowed, an http or https transfer (and the connections under it).
-void confineToLocalFiles(mpv_handle* mpv, bool allowWebAddresses) {
+// Whatever FFmpeg opens on its own (segments, nested inputs) may only be a local file, or, for a
+// player allowed web addresses, what an http or https transfer needs.
+void confineProtocols(mpv_handle* mpv, bool allowWebAddresses) {
     char key[] = "protocol_whitelist";
     char localOnly[] = "file";
-    char web[] = "file,http,https,tcp,tls";
-    char* value = allowWebAddresses ? web : localOnly;
-    mpv_node values[] = {{{.string = value}, MPV_FORMAT_STRING}};
+    char withWeb[] = "file,http,https,tcp,tls,crypto";
+    mpv_node values[] = {{{.string = allowWebAddresses ? withWeb : localOnly}, MPV_FORMAT_STRING}};
     char* keys[] = {key};
     mpv_node_list map{1, values, keys};
     mpv_node node{{.list = &map}, MPV_FORMAT_NODE_MAP};
@@ -69,18 +68,19 @@ void confineToLocalFiles(mpv_handle* mpv, bool allowWebAddresses) {
 
 // Only a regular file named by an absolute path is handed to mpv: anything else would be read as
 // an address (a protocol prefix), block the player (a FIFO or device) or list a folder.
-bool isPlayableFile(const QString& path, bool allowWebAddresses) {
-    if (allowWebAddresses) {
-        const QUrl url(path, QUrl::StrictMode);
-        const QString scheme = url.scheme().toLower();
-        if (url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
-            !url.host().isEmpty())
-            return true;
-    }
+bool isPlayableFile(const QString& path) {
     if (!path.startsWith(QLatin1Char('/')))
         return false;
     const QFileInfo info(path);
     return info.isFile() && info.isReadable();
+}
+
+// An http or https address with a host, written out in full.
+bool isWebAddress(const QString& text) {
+    const QUrl url(text, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 } // namespace
 
@@ -94,7 +94,7 @@ MpvPlayer::MpvPlayer(Options options, QObject* parent) : Player(parent), m_optio
     }
     for (const auto& option : kOptions)
         mpv_set_option_string(m_mpv, option[0], option[1]);
-    confineToLocalFiles(m_mpv, m_options.allowWebAddresses);
+    confineProtocols(m_mpv, m_options.allowWebAddresses);
     if (mpv_initialize(m_mpv) < 0) {
         qCWarning(lcPlayer) << "video player could not be started";
         mpv_terminate_destroy(m_mpv);
@@ -205,7 +205,7 @@ void MpvPlayer::replaceCurrentItem(const std::optional<QString>& path) {
     m_awaitingStart = false;
     m_expectedEntry = -1;
     m_started = false;
-    if (path && !isPlayableFile(*path, m_options.allowWebAddresses)) {
+    if (path && !isPlayableFile(*path) && !(m_options.allowWebAddresses && isWebAddress(*path))) {
         // Nothing of the previous item goes on showing, and the failure arrives later, as mpv's
         // own failures do, unless another item replaces this one first.
         const char* command[] = {"stop", nullptr};

@@ -21,14 +21,15 @@ class MpvPlayer : public Player {
     Q_OBJECT
 public:
     struct Options {
-        // Off: only local regular files play (the wallpaper). On: http and https addresses play
-        // too (the preview of a server's clip); nothing else does, and what a clip names
-        // (playlists, references) is still never followed.
+        // Also plays http and https addresses (a preview clip on the server). Off: local regular
+        // files only, as a wallpaper needs.
         bool allowWebAddresses = false;
     };
 
     explicit MpvPlayer(QObject* parent = nullptr);
     explicit MpvPlayer(Options options, QObject* parent = nullptr);
+
+    const Options& options() const { return m_options; }
     ~MpvPlayer() override;
 
     // mpv's volume scale is cubic (100 = unchanged gain); a linear gain g maps to 100 * cbrt(g).

@@ -213,6 +213,18 @@ bool UserDefaults::synchronize() {
         lookAtFile();
         return true;
     }
+    // Changes that only repeat what the file holds (the refresh copying a value it has just read)
+    // need no write and no lock.
+    lookAtFile();
+    bool repeats = m_stamp.exists;
+    for (auto it = m_pending.cbegin(); it != m_pending.cend() && repeats; ++it) {
+        const auto stored = m_disk.constFind(it.key());
+        repeats = it.value() ? (stored != m_disk.cend() && *stored == *it.value()) : stored == m_disk.cend();
+    }
+    if (repeats) {
+        m_pending.clear();
+        return true;
+    }
     auto fail = [&](const QString& why) {
         if (!m_reportedFailure)
             qCWarning(lcSettings).noquote()

@@ -126,7 +126,7 @@ TEST(PreviewVideoWindow, PlaysAClipServedByTheServer) {
     bool failed = false;
     PreviewWindowPresenter presenter(
         [&] {
-            auto player = std::make_unique<MpvPlayer>();
+            auto player = std::make_unique<MpvPlayer>(MpvPlayer::Options{true});
             current = player.get();
             QObject::connect(player.get(), &Player::itemDidStart, [&] { started = true; });
             QObject::connect(player.get(), &Player::itemDidFail, [&] { failed = true; });
@@ -148,6 +148,21 @@ TEST(PreviewVideoWindow, PlaysAClipServedByTheServer) {
     ASSERT_TRUE(TestHome::waitUntil([&] { return !opened.empty(); }, std::chrono::seconds(20)));
     EXPECT_EQ(opened, std::vector<QUrl>{missing});
     EXPECT_FALSE(presenter.webViewWindow()->isVisible());
+}
+
+// A player not allowed web addresses (the wallpaper's) fails them without fetching anything.
+TEST(PreviewVideoWindow, OnlyThePreviewsPlayerIsAllowedWebAddresses) {
+    ProtocolTestServer server;
+    ASSERT_TRUE(server.start());
+    const QUrl address = server.serveFile("clip.mp4", QByteArray(4096, 'x'));
+    MpvPlayer wallpaper;
+    EXPECT_FALSE(wallpaper.options().allowWebAddresses);
+    bool failed = false;
+    QObject::connect(&wallpaper, &Player::itemDidFail, [&] { failed = true; });
+    wallpaper.replaceCurrentItem(address.toString());
+    ASSERT_TRUE(TestHome::waitUntil([&] { return failed; }, std::chrono::seconds(10)));
+    TestHome::spin(std::chrono::milliseconds(200));
+    EXPECT_EQ(server.requestCount(), 0);
 }
 
 } // namespace

@@ -36,9 +36,15 @@ struct RecordingDelegate : VideoDetailViewDelegate {
 struct Rig {
     TestHome home;
     LocalVideoDBManager database{home.file("Corvex.db")};
-    DownloadManager downloads{DownloadManager::Dependencies{
-        home.file("caches"), home.file("library"), &database, [](qint64, int) {}, {}, 10000}};
     NotificationCenter notifications;
+    DownloadManager downloads{DownloadManager::Dependencies{home.file("caches"),
+                                                            home.file("library"),
+                                                            &database,
+                                                            &notifications,
+                                                            nullptr,
+                                                            [](qint64, int) {},
+                                                            {},
+                                                            10000}};
     std::vector<QUrl> loads;
     std::vector<QUrl> previews;
     VideoDetailView pane{VideoDetailView::Dependencies{
@@ -190,9 +196,9 @@ TEST(VideoDetailView, TheListsDownloadItemDownloadsOrShowsTheQueue) {
     Rig rig;
     const VideoDetail video = VideoDetailSamples::video(5);
     rig.show(video);
-    QVariantMap info{{"object", video.toJsonObject()}};
+    QVariantMap info{{"video", QVariant::fromValue(video)}};
     // Something that is not a video is ignored.
-    rig.notifications.post("rightClickNotification", nullptr, {{"object", QString("nonsense")}});
+    rig.notifications.post("rightClickNotification", nullptr, {{"video", QString("nonsense")}});
     EXPECT_TRUE(rig.delegate.calls.empty());
 
     rig.notifications.post("rightClickNotification", nullptr, info);

@@ -1,4 +1,5 @@
 #include "VideoLibraryViewController.h"
+#include "ButtonWithColorfulLink.h"
 #include "CollectionView.h"
 #include "CollectionViewLayout.h"
 #include "DownloadManager.h"
@@ -131,8 +132,14 @@ struct Rig {
         webModel = std::make_unique<WebModel>(options);
         QDir().mkpath(home.file("caches"));
         QDir().mkpath(home.file("library"));
-        downloads = std::make_unique<DownloadManager>(DownloadManager::Dependencies{
-            home.file("caches"), home.file("library"), &database, [](qint64, int) {}, {}, 10000});
+        downloads = std::make_unique<DownloadManager>(DownloadManager::Dependencies{home.file("caches"),
+                                                                                    home.file("library"),
+                                                                                    &database,
+                                                                                    &notifications,
+                                                                                    nullptr,
+                                                                                    [](qint64, int) {},
+                                                                                    {},
+                                                                                    10000});
         preferences.setIsOpenPlayer(true);
         preferences.setVolume(0.5f);
         VideoLibraryViewController::Dependencies deps;
@@ -314,7 +321,7 @@ TEST(VideoLibraryViewController, TheNewsLinkTakesTheHeartbeatsTextColourAndWebAd
     rig.webModel->sendHeartbeat(WebModel::HeartBeatType::Boot, "1000");
     ASSERT_TRUE(TestHome::waitUntil([&] { return !rig.page->newsLinkButton()->isHidden(); }));
     EXPECT_EQ(rig.page->newsLinkButton()->text(), "Spring sale");
-    EXPECT_EQ(rig.page->newsLinkColor(), QColor(255, 128, 0));
+    EXPECT_EQ(rig.page->newsLinkButton()->titleColor(), QColor(255, 128, 0));
     rig.click(rig.page->newsLinkButton());
     EXPECT_EQ(rig.opened, std::vector<QUrl>{QUrl("https://news.example/spring")});
 

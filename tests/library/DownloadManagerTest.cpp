@@ -70,6 +70,8 @@ protected:
         dependencies.cachesDirectory = caches;
         dependencies.libraryDirectory = library;
         dependencies.database = database.get();
+        dependencies.notificationCenter = &NotificationCenter::defaultCenter();
+        dependencies.distributedCenter = &DistributedNotificationCenter::shared();
         dependencies.reportDownloadStatus = [this](qint64 id, int status) {
             reports.append({id, status});
             client->reportDownloadStatus(id, status);
@@ -174,6 +176,15 @@ TEST_F(DownloadManagerTest, LeftoversAreCleanedOnlyInTheEnginesOwnFolder) {
     ASSERT_TRUE(TestHome::waitUntil([&] { return manager->progressArray().isEmpty() && updates == 1; }));
     EXPECT_EQ(libraryFiles(), QStringList({imported.section('/', -1), video.sign + ".mp4"}));
     EXPECT_TRUE(QDir(temporary).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(DownloadManagerTest, ALibraryFolderGoneSinceTheStartIsMadeAgain) {
+    auto manager = makeManager();
+    ASSERT_TRUE(QDir(library).removeRecursively());
+    const VideoDetail video = serve("g.mp4", randomBody(30000, 11), 5);
+    manager->add(video);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return manager->progressArray().isEmpty() && updates == 1; }));
+    EXPECT_EQ(libraryFiles(), QStringList({video.sign + ".mp4"}));
 }
 
 TEST_F(DownloadManagerTest, TwoTransfersAtOnceAndAPauseFreesItsSlotAtOnce) {

@@ -5,8 +5,10 @@
 // With a url and a sign it adds that video first. It prints "finished" and exits 0 once the list is
 // empty, and exits 3 when a download ends in error.
 #include "Console.h"
+#include "DistributedNotificationCenter.h"
 #include "DownloadManager.h"
 #include "LocalVideoDBManager.h"
+#include "NotificationCenter.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -41,6 +43,8 @@ int main(int argc, char** argv) {
     dependencies.cachesDirectory = args.at(1);
     dependencies.libraryDirectory = args.at(2);
     dependencies.database = &database;
+    dependencies.notificationCenter = &NotificationCenter::defaultCenter();
+    dependencies.distributedCenter = &DistributedNotificationCenter::shared();
     DownloadManager manager(dependencies);
     if (args.size() == 6) {
         VideoDetail video;

@@ -2,12 +2,14 @@
 // sample videos, the online tab, the download tab, the player-off state and the preview window,
 // each as a PNG in the folder given as the first argument. Runs against an in-process protocol test
 // server over a temporary home; meant for an X server (tools/page-screenshots.sh starts Xvfb).
+#include "ButtonWithColorfulLink.h"
 #include "DownloadManager.h"
+#include "ImageLoader.h"
+#include "LibraryViewModels.h"
 #include "LocalLibraryModel.h"
 #include "LocalVideoDBManager.h"
 #include "MpvPlayer.h"
 #include "NotificationCenter.h"
-#include "PageListsStandIn.h"
 #include "Preferences.h"
 #include "PreviewWindowPresenter.h"
 #include "ProtocolTestServer.h"
@@ -23,8 +25,6 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -103,11 +103,22 @@ int main(int argc, char** argv) {
     for (const char* folder : {"library", "thumbnails", "caches"})
         QDir().mkpath(home.file(folder));
     LocalLibraryModel importer(database, {}, home.file("library"), home.file("thumbnails"));
-    DownloadManager downloads(DownloadManager::Dependencies{
-        home.file("caches"), home.file("library"), &database, [](qint64, int) {}, {}, 10000});
-    PageListsStandIn lists(webModel, database, importer, downloads, notifications);
-    PreviewWindowPresenter previews([] { return std::unique_ptr<Player>(new MpvPlayer()); },
-                                    [](const QUrl&) {});
+    DownloadManager downloads(DownloadManager::Dependencies{home.file("caches"),
+                                                            home.file("library"),
+                                                            &database,
+                                                            &notifications,
+                                                            nullptr,
+                                                            [](qint64, int) {},
+                                                            {},
+                                                            10000});
+    ImageLoader images(ImageLoader::Options{});
+    LibraryViewModels lists(
+        WebLibraryViewModel::Dependencies{&webModel, &database, &downloads, &preferences, nullptr, &images,
+                                          &notifications},
+        LocalLibraryViewModel::Dependencies{&database, &preferences, &importer, home.file("library"), nullptr,
+                                            nullptr, nullptr, nullptr, nullptr, &images, &notifications},
+        DownloadViewModel::Dependencies{&downloads, &images, &notifications});
+    PreviewWindowPresenter previews(PreviewWindowPresenter::webPlayerFactory(), [](const QUrl&) {});
 
     VideoLibraryViewController::Dependencies deps;
     deps.preferences = &preferences;
@@ -116,17 +127,11 @@ int main(int argc, char** argv) {
     deps.downloads = &downloads;
     deps.notifications = &notifications;
     deps.lists = &lists;
-    // Pictures: files from the disk, web pictures from the test server.
-    QNetworkAccessManager network;
-    deps.loadImage = [&network](const QUrl& url, QObject* context, std::function<void(const QImage&)> done) {
-        if (url.isLocalFile() || url.scheme().isEmpty()) {
-            done(QImage(url.isLocalFile() ? url.toLocalFile() : url.path()));
-            return;
-        }
-        QNetworkReply* reply = network.get(QNetworkRequest(url));
-        QObject::connect(reply, &QNetworkReply::finished, context, [reply, done] {
-            reply->deleteLater();
-            done(QImage::fromData(reply->readAll()));
+    // Pictures through the lists' own loader; a picture for a video no longer shown is dropped.
+    deps.loadImage = [&images](const QUrl& url, QObject* context, std::function<void(const QImage&)> done) {
+        images.loadImage(url, [context = QPointer<QObject>(context), done](const QImage& image) {
+            if (context && !image.isNull())
+                done(image);
         });
     };
     deps.showPreview = [&previews](const QUrl& url) { previews.showPreviewWindow(url, QRect()); };
@@ -156,7 +161,8 @@ int main(int argc, char** argv) {
 
     QTest::mouseClick(page.localTab(), Qt::LeftButton);
     preferences.setIsOpenPlayer(false);
-    TestHome::spin(std::chrono::milliseconds(600));
+    // The thumbnails come back after the tab switch.
+    TestHome::spin(std::chrono::milliseconds(1500));
     ok = save(page.grab(), out, "page-player-off.png") && ok;
 
     // The preview of the first catalogue entry, playing one of the samples over http.

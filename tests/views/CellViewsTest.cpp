@@ -127,7 +127,12 @@ TEST(DownloadItemCell, HasEveryOutletAndABarFrom0To100WithoutText) {
 }
 
 TEST(FooterView, ACentredGreyInertLabelFillsTheFooterEvenWhenEmpty) {
+    QWidget viewport;
+    viewport.setBackgroundRole(QPalette::Base);
     FooterView footer;
+    footer.setParent(&viewport);
+    viewport.resize(600, 100);
+    viewport.show();
     footer.resize(400, 30);
     footer.show();
     QLabel* label = footer.titleLabel();
@@ -136,7 +141,7 @@ TEST(FooterView, ACentredGreyInertLabelFillsTheFooterEvenWhenEmpty) {
     EXPECT_FALSE(label->isEnabled());
     EXPECT_EQ(label->textInteractionFlags(), Qt::NoTextInteraction);
     EXPECT_EQ(label->alignment(), Qt::AlignCenter);
-    EXPECT_EQ(label->palette().color(QPalette::Disabled, QPalette::WindowText), QColor(Qt::gray));
+    EXPECT_EQ(label->palette().color(QPalette::Disabled, label->foregroundRole()), QColor(Qt::gray));
     label->setText(QString());
     QApplication::processEvents();
     EXPECT_EQ(label->geometry(), footer.rect());
@@ -186,4 +191,22 @@ TEST(WebLibraryRefreshSubView, TheRefreshLinkRunsTheClosureWhenOneIsSet) {
     EXPECT_EQ(refreshes, 1);
     view.clickRefreshButton();
     EXPECT_EQ(refreshes, 2);
+}
+
+TEST(DownloadItemCell, SecondaryTextsAreGreyWhereverTheCellIsPlaced) {
+    // Like a scroll area's viewport, whose base background would turn children to the text role.
+    QWidget holder;
+    holder.setBackgroundRole(QPalette::Base);
+    holder.resize(620, 64);
+    auto* cell = new DownloadItemCell;
+    cell->setParent(&holder);
+    cell->setGeometry(0, 0, 620, 64);
+    holder.show();
+    cell->show();
+    QApplication::processEvents();
+    for (QLabel* label : {cell->status(), cell->percent()}) {
+        EXPECT_EQ(label->foregroundRole(), QPalette::WindowText);
+        EXPECT_EQ(label->palette().color(QPalette::Active, QPalette::WindowText), QColor(Qt::gray));
+        EXPECT_EQ(label->palette().color(QPalette::Inactive, QPalette::WindowText), QColor(Qt::gray));
+    }
 }

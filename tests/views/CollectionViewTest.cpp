@@ -524,6 +524,18 @@ TEST(ZFCollectionView, EveryPlainWheelStepEndsAScrollButGesturesDoNot) {
         sendWheel(view->viewport(), Qt::NoScrollPhase);
     EXPECT_EQ(recorder.takeMatching("end scrolling"), QStringList(3, "end scrolling 1"));
 
+    // Over the scroll bar as well.
+    const qreal before = view->contentOffset().y();
+    sendWheel(view->verticalScrollBar(), Qt::NoScrollPhase);
+    EXPECT_GT(view->contentOffset().y(), before);
+    EXPECT_EQ(recorder.takeMatching("end scrolling"), QStringList({"end scrolling 1"}));
+
+    // At the bottom a step still counts once, whichever part it is over.
+    view->setContentOffset(QPointF(0, 1e9));
+    sendWheel(view->viewport(), Qt::NoScrollPhase);
+    sendWheel(view->verticalScrollBar(), Qt::NoScrollPhase);
+    EXPECT_EQ(recorder.takeMatching("end scrolling").size(), 2);
+
     sendWheel(view->viewport(), Qt::ScrollBegin);
     sendWheel(view->viewport(), Qt::ScrollUpdate);
     sendWheel(view->viewport(), Qt::ScrollMomentum);

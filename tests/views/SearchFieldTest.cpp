@@ -333,6 +333,21 @@ TEST_F(SearchFieldFixture, AGoneDelegateIsNoLongerAsked) {
     EXPECT_EQ(fileList(historyPath), QStringList({"x"})) << "searches still reach the history";
 }
 
+TEST_F(SearchFieldFixture, TheUnconnectedEditorUpdatePutsTheHighlightedLabelIn) {
+    make(cached({"ocean", "orbit"}));
+    focusByClick();
+    QTest::keyClicks(field, "oc");
+    field->updateFiedlEditorWithSelectedWithSender(field); // not the popup: nothing
+    EXPECT_EQ(field->text(), "oc");
+    // Highlighting alone leaves the text as typed (the popup does not call it).
+    field->showHistoryAndHotSearch();
+    EXPECT_EQ(highlighted(), "ocean");
+    EXPECT_EQ(field->text(), "oc");
+    field->updateFiedlEditorWithSelectedWithSender(popup());
+    EXPECT_EQ(field->text(), "ocean");
+    EXPECT_EQ(field->selectedText(), "ean");
+}
+
 TEST(SearchFieldGeometry, VerticallyCenteredRect) {
     const QRectF rect(10, 0, 100, 30);
     EXPECT_EQ(SearchField::verticallyCenteredRect(rect, std::nullopt), rect);

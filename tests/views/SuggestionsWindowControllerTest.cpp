@@ -4,6 +4,7 @@
 #include "SuggestibleTextFieldCell.h"
 #include "SuggestionsWindow.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -285,6 +286,43 @@ TEST(RoundedCornersView, CornerRadiusDependsOnHowItIsMade) {
     EXPECT_EQ(rounded.pixelColor(0, 0).alpha(), 0) << "the corner is cut";
     EXPECT_EQ(rounded.pixelColor(20, 20), window);
     EXPECT_EQ(square.pixelColor(0, 0), window);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SuggestionsPopup, AssistiveTechnologiesSeeAListOfRowsUnderTheField) {
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(popup.window());
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(window->parent());
+    EXPECT_EQ(window->parent()->object(), field);
+
+    auto* content = static_cast<RoundedCornersView*>(popup.window()->contentView());
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(content);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    EXPECT_FALSE(list->state().disabled);
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(rowA());
+    QAccessibleInterface* b = QAccessible::queryAccessibleInterface(rowB());
+    EXPECT_EQ(a->role(), QAccessible::Grouping);
+    EXPECT_TRUE(a->state().selected);
+    EXPECT_FALSE(b->state().selected);
+    EXPECT_EQ(content->accessibilitySelectedChildren(), QList<QWidget*>({rowA()}));
+
+    // Choosing a row from outside highlights it, through the controller.
+    b->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction());
+    EXPECT_EQ(highlighted(), "B");
+    EXPECT_TRUE(b->state().selected);
+    content->setAccessibilitySelectedChildren({button, rowA()});
+    EXPECT_EQ(highlighted(), "A");
+    content->setAccessibilitySelectedChildren({});
+    EXPECT_EQ(highlighted(), "<none>");
+
+    // Without a window controller nothing happens.
+    RoundedCornersView loose(QRect(0, 0, 10, 10));
+    loose.setAccessibilitySelectedChildren({rowB()});
+    EXPECT_EQ(highlighted(), "<none>");
 }
 
 } // namespace

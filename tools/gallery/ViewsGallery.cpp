@@ -239,13 +239,16 @@ GALLERY_PAGE("SwitchButton") {
 }
 
 GALLERY_PAGE("ClickableImageView") {
-    ClickableImageView view(QRect(0, 0, 48, 48));
+    // Off the window's corner, so the pointer (at the origin offscreen) is not over it.
+    QWidget holder;
+    holder.resize(64, 64);
+    ClickableImageView view(QRect(16, 16, 32, 32), &holder);
     view.setNormalImage(art("download_download_normal"));
     view.setHoverImage(art("download_download_hover"));
     view.setImage(view.normalImage());
-    shots.shot("normal", &view);
+    shots.shot("normal", &holder);
     view.setImage(view.hoverImage());
-    shots.shot("hover", &view);
+    shots.shot("hover", &holder);
 }
 
 GALLERY_PAGE("ImageViews") {

@@ -113,6 +113,8 @@ TEST_F(SettingsTest, TheCheckBoxShowsAutolaunchAndWritesItBack) {
     QTest::mouseClick(window->autoStartCheckBox(), Qt::LeftButton, {},
                       QPoint(6, window->autoStartCheckBox()->height() / 2));
     EXPECT_FALSE(preferences->autolaunch());
+    // The next refresh (at most a second later) writes it where the agent reads it.
+    suite->synchronize();
     EXPECT_FALSE(UserDefaults(suite->filePath()).boolForKey("autolaunch"));
     // A change made elsewhere (the agent, through the shared suite) moves the box.
     preferences->setAutolaunch(true);
