@@ -10,6 +10,7 @@
 #include "DownloadManager.h"
 #include "DownloadViewModel.h"
 #include "ImageLoader.h"
+#include "LibraryViewModels.h"
 #include "LocalLibraryModel.h"
 #include "LocalLibraryViewModel.h"
 #include "LocalVideoDBManager.h"
@@ -25,7 +26,6 @@
 #include "ScreenList.h"
 #include "SearchHistoryManager.h"
 #include "SystemHelperAgentControl.h"
-#include "VideoLibraryListModels.h"
 #include "WebLibraryViewModel.h"
 #include "WebModel.h"
 #include "X11Platform.h"
@@ -97,18 +97,17 @@ int main(int argc, char* argv[]) {
     DesktopFileRevealer revealer;
 
     // The three lists of the library page, made with the window.
-    std::unique_ptr<VideoLibraryListModels> lists;
+    std::unique_ptr<LibraryViewModels> lists;
     auto makeLists = [&]() -> VideoLibraryLists* {
         DownloadManager& downloads = DownloadManager::shared();
-        auto* local = new LocalLibraryViewModel(LocalLibraryViewModel::Dependencies{
-            &database, &preferences, &LocalLibraryModel::shared(), LocalLibraryModel::downloadDirectory(),
-            &DistributedNotificationCenter::shared(), &menus, &alerts, &fileChooser, &revealer, &images,
-            &notifications});
-        auto* online = new WebLibraryViewModel(WebLibraryViewModel::Dependencies{
-            &webModel, &database, &downloads, &preferences, &menus, &images, &notifications});
-        auto* download =
-            new DownloadViewModel(DownloadViewModel::Dependencies{&downloads, &images, &notifications});
-        lists = std::make_unique<VideoLibraryListModels>(local, online, download, downloads);
+        lists = std::make_unique<LibraryViewModels>(
+            WebLibraryViewModel::Dependencies{&webModel, &database, &downloads, &preferences, &menus, &images,
+                                              &notifications},
+            LocalLibraryViewModel::Dependencies{&database, &preferences, &LocalLibraryModel::shared(),
+                                                LocalLibraryModel::downloadDirectory(),
+                                                &DistributedNotificationCenter::shared(), &menus, &alerts,
+                                                &fileChooser, &revealer, &images, &notifications},
+            DownloadViewModel::Dependencies{&downloads, &images, &notifications});
         return lists.get();
     };
 

@@ -5,7 +5,6 @@
 #include "AppInfo.h"
 #include "ConfigWindowController.h"
 #include "LeftMenuBar.h"
-#include "LibrarySearchDelegate.h"
 #include "PreviewWindowPresenter.h"
 #include "QRCodeController.h"
 #include "SearchField.h"
@@ -139,12 +138,7 @@ void MainWindowController::windowDidLoad() {
     for (QToolButton* button : {m_webSite, m_mobileApp, m_help, m_BBS})
         if (button)
             button->setAutoRaise(true);
-    if (VideoLibraryViewController* page = libraryPage()) {
-        m_searchDelegate = new LibrarySearchDelegate(page, this);
-        m_searchField->setMyDelegate(m_searchDelegate);
-    } else {
-        m_searchField->setMyDelegate(nullptr);
-    }
+    m_searchField->setMyDelegate(libraryPage());
     // Its reply feeds the side bar's leaflet and the new-features page.
     if (m_deps.webModel)
         m_deps.webModel->requestGuideInfo();

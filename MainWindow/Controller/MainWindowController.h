@@ -14,7 +14,6 @@
 
 class AboutViewController;
 class LeftMenuBar;
-class LibrarySearchDelegate;
 class NotificationCenter;
 class PreviewWindowPresenter;
 class QAbstractButton;
@@ -107,7 +106,6 @@ private:
     QPointer<ConfigWindowController> m_configWindowController;
     QRCodeController* m_qrC = nullptr;
     std::unique_ptr<PreviewWindowPresenter> m_preview;
-    LibrarySearchDelegate* m_searchDelegate = nullptr;
 
     QWidget* m_leftSideBar = nullptr;
     LeftMenuBar* m_leftMenuBar = nullptr;

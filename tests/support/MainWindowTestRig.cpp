@@ -34,21 +34,26 @@ MainWindowTestRig::MainWindowTestRig(Options options)
       webModel(makeWebModel(options.serverUrl, standard, suite, notifications)),
       database(home.file("Corvex.db")),
       importer(database, {}, folder(home, "library"), folder(home, "thumbnails")),
-      downloads(DownloadManager::Dependencies{
-          folder(home, "caches"), home.file("library"), &database, [](qint64, int) {}, {}, 10000}),
+      downloads(DownloadManager::Dependencies{folder(home, "caches"),
+                                              home.file("library"),
+                                              &database,
+                                              &notifications,
+                                              nullptr,
+                                              [](qint64, int) {},
+                                              {},
+                                              10000}),
       images(ImageLoader::Options{}), history(home.file("caches/searchHistory.info")) {
     suite.setString("RIG-UUID", "uuid");
     if (!options.firstRun)
         preferences.setAlreadyImportVideo(true);
 
-    auto* local = new LocalLibraryViewModel(LocalLibraryViewModel::Dependencies{
-        &database, &preferences, &importer, home.file("library"), &DistributedNotificationCenter::shared(),
-        &menus, &alerts, &fileChooser, &revealer, &images, &notifications});
-    auto* online = new WebLibraryViewModel(WebLibraryViewModel::Dependencies{
-        webModel.get(), &database, &downloads, &preferences, &menus, &images, &notifications});
-    auto* download =
-        new DownloadViewModel(DownloadViewModel::Dependencies{&downloads, &images, &notifications});
-    lists = new VideoLibraryListModels(local, online, download, downloads);
+    lists = std::make_unique<LibraryViewModels>(
+        WebLibraryViewModel::Dependencies{webModel.get(), &database, &downloads, &preferences, &menus,
+                                          &images, &notifications},
+        LocalLibraryViewModel::Dependencies{&database, &preferences, &importer, home.file("library"),
+                                            &DistributedNotificationCenter::shared(), &menus, &alerts,
+                                            &fileChooser, &revealer, &images, &notifications},
+        DownloadViewModel::Dependencies{&downloads, &images, &notifications});
 
     MainWindowController::Dependencies deps;
     deps.preferences = &preferences;
@@ -67,12 +72,12 @@ MainWindowTestRig::MainWindowTestRig(Options options)
     page.database = &database;
     page.downloads = &downloads;
     page.notifications = &notifications;
-    page.lists = lists;
+    page.lists = lists.get();
     page.openURL = [this](const QUrl& url) { urlOpener.openUrl(url); };
     m_window = std::make_unique<MainWindowController>(std::move(deps));
 }
 
 MainWindowTestRig::~MainWindowTestRig() {
     m_window.reset();
-    delete lists;
+    lists.reset();
 }

@@ -3,6 +3,7 @@
 #include "../library/ListModelTestSupport.h"
 #include "DownloadManager.h"
 #include "FakeScreenList.h"
+#include "LibraryViewModels.h"
 #include "LocalLibraryModel.h"
 #include "LocalVideoDBManager.h"
 #include "MainWindowController.h"
@@ -12,7 +13,6 @@
 #include "SearchHistoryManager.h"
 #include "TestHome.h"
 #include "UserDefaults.h"
-#include "VideoLibraryListModels.h"
 #include "WebModel.h"
 
 #include <QUrl>
@@ -57,7 +57,7 @@ public:
     int downloadManagerRequests = 0;
     int quitRequests = 0;
     int helpRequests = 0;
-    VideoLibraryListModels* lists = nullptr;
+    std::unique_ptr<LibraryViewModels> lists;
 
 private:
     std::unique_ptr<MainWindowController> m_window;
