@@ -23,6 +23,12 @@ const QStringList& knownImageNames() {
         QStringLiteral("leftPanel_about_pressed_corvex"),
         QStringLiteral("leftPanel_videoDesktop_checkBox_checked_normal"),
         QStringLiteral("leftPanel_videoDesktop_checkBox_unchecked_normal"),
+        // Link buttons along the top of the main window.
+        QStringLiteral("topBar_website"),
+        QStringLiteral("topBar_mobile"),
+        QStringLiteral("topBar_help"),
+        QStringLiteral("topBar_setting"),
+        QStringLiteral("topBar_forum"),
         // Download row buttons.
         QStringLiteral("download_pause_normal"),
         QStringLiteral("download_pause_hover"),

@@ -1,11 +1,19 @@
 // The protocol test server as a program of its own, for scripts and manual runs:
 //   zerafin_test_server [--port N] [--serve NAME=PATH]... [--catalogue FILE.json]
 //                       [--sample-videos N] [--update-version VER] [--delay MS] [--fail MODE]
-//                       [--quiet]
+//                       [--library DIR] [--category ID=TITLE]... [--hot-tags A,B] [--hot-keys A,B]
+//                       [--keywords A,B] [--news TEXT|URL|#COLOR] [--file-rate BYTES] [--quiet]
 // It prints "listening http://127.0.0.1:<port>" once it listens, then one line per request
 // ("<method> <path> f=<op> <deciphered request text>") unless --quiet. Runs until killed.
 //   --catalogue   a JSON array of video records answered by the catalogue operations
 //   --sample-videos N  N small generated files served as <sign>.mp4 and listed in the catalogue
+//   --library DIR every DIR/*.mp4 (in name order) served and listed, titled by its file name, its
+//                 thumbnail DIR/<name>.jpg or .png when there is one; spread over the categories
+//   --category    a category of the catalogue menu (repeatable), in order
+//   --hot-tags, --hot-keys, --keywords  the hot-tag row, the popup's hot keywords, the keywords
+//                 suggested while typing (each comma-separated)
+//   --news        the news message of the heartbeat: its text, address and colour
+//   --file-rate   served files flow at this many bytes per second
 //   --fail MODE   server-error | garbage | empty | drop | close | stall | stall-mid-body, for
 //                 every request
 #include "Console.h"
@@ -13,7 +21,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -33,6 +43,13 @@ int main(int argc, char** argv) {
     parser.addOption({"delay", "Delay every answer by MS milliseconds.", "ms", "0"});
     parser.addOption({"fail", "Failure for every request.", "mode"});
     parser.addOption({"update-version", "Version the update check offers.", "version"});
+    parser.addOption({"library", "Serve and list every .mp4 file of a folder.", "dir"});
+    parser.addOption({"category", "A category of the catalogue (repeatable).", "id=title"});
+    parser.addOption({"hot-tags", "Hot tags, comma-separated.", "tags"});
+    parser.addOption({"hot-keys", "Hot keywords of the search popup, comma-separated.", "keys"});
+    parser.addOption({"keywords", "Keywords suggested while typing, comma-separated.", "words"});
+    parser.addOption({"news", "The heartbeat's news message.", "text|url|#color"});
+    parser.addOption({"file-rate", "Serve files at this many bytes per second.", "bytes", "0"});
     parser.addOption({"quiet", "Do not print requests."});
     parser.process(app);
 
@@ -62,6 +79,7 @@ int main(int argc, char** argv) {
                                          {"ver", parser.value("update-version")},
                                          {"exp", "A newer version is ready."}});
     server.setDelay(std::chrono::milliseconds(parser.value("delay").toLongLong()));
+    server.setFileRate(parser.value("file-rate").toLongLong());
     if (parser.isSet("fail")) {
         const QString mode = parser.value("fail");
         using F = ProtocolTestServer::Failure;
@@ -86,6 +104,72 @@ int main(int argc, char** argv) {
     if (!server.start(quint16(parser.value("port").toUInt()))) {
         Console::line("cannot listen on port " + parser.value("port"));
         return 1;
+    }
+    QList<qint64> categoryIds;
+    QJsonArray categories;
+    for (const QString& category : parser.values("category")) {
+        const qsizetype equals = category.indexOf('=');
+        bool numeric = false;
+        const qint64 id = category.left(equals).toLongLong(&numeric);
+        if (equals <= 0 || !numeric) {
+            Console::line("bad --category value: " + category);
+            return 2;
+        }
+        categoryIds.append(id);
+        categories.append(QJsonObject{{"id", id}, {"title", category.mid(equals + 1)}});
+    }
+    server.setCategories(categories);
+    const auto list = [&](const char* option) { return parser.value(option).split(',', Qt::SkipEmptyParts); };
+    server.setHotTags(list("hot-tags"));
+    server.setHotKeys(list("hot-keys"));
+    server.setKeywords(list("keywords"));
+    if (parser.isSet("news")) {
+        const QStringList parts = parser.value("news").split('|');
+        if (parts.size() != 3) {
+            Console::line("bad --news value: " + parser.value("news"));
+            return 2;
+        }
+        QJsonObject heartbeat = ProtocolTestServer::defaultHeartbeatData();
+        QJsonObject msg = heartbeat["msg"].toObject();
+        msg["msg_bottom"] =
+            QJsonObject{{"msgid", 1}, {"msg", parts[0]}, {"url", parts[1]}, {"color", parts[2]}, {"back", 0}};
+        heartbeat["msg"] = msg;
+        server.setHeartbeatData(heartbeat);
+    }
+    if (parser.isSet("library")) {
+        const QDir folder(parser.value("library"));
+        const QFileInfoList files = folder.entryInfoList({"*.mp4"}, QDir::Files, QDir::Name);
+        QHash<qint64, QStringList> members;
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            const QFileInfo& info = files.at(i);
+            QFile file(info.filePath());
+            if (!file.open(QIODevice::ReadOnly)) {
+                Console::line("cannot read " + info.filePath());
+                return 2;
+            }
+            const QString sign = ProtocolTestServer::signOf(file.read(10485760));
+            const QString url = server.serveFilePath(sign + ".mp4", info.filePath()).toString();
+            QJsonObject video =
+                ProtocolTestServer::videoRecord(sign, info.completeBaseName(), url, info.size());
+            video["preurl"] = url;
+            video["time"] = 10000;
+            for (const char* suffix : {".jpg", ".png"}) {
+                const QFileInfo picture(folder.filePath(info.completeBaseName() + suffix));
+                if (!picture.isFile())
+                    continue;
+                const QString address = server.serveFilePath(sign + suffix, picture.filePath()).toString();
+                video["imgurl"] = address;
+                video["imgsize"] = picture.size();
+                video["avatar"] = address;
+                video["avatarsize"] = picture.size();
+                break;
+            }
+            server.addVideo(video);
+            if (!categoryIds.isEmpty())
+                members[categoryIds.at(i % categoryIds.size())].append(sign);
+        }
+        for (auto it = members.cbegin(); it != members.cend(); ++it)
+            server.setCategoryVideos(it.key(), it.value());
     }
     const int samples = parser.value("sample-videos").toInt();
     for (int i = 0; i < samples; ++i) {

@@ -1,4 +1,5 @@
 #include "MpvPlayer.h"
+#include "ProtocolTestServer.h"
 #include "TestHome.h"
 
 #include <QCoreApplication>
@@ -223,5 +224,44 @@ TEST(MpvPlayer, WhatIsNoRegularFileFailsWithoutBlockingThePlayer) {
     TestHome::spin(std::chrono::milliseconds(300));
     EXPECT_EQ(events.failures, 4);
     EXPECT_EQ(events.starts, 0);
+}
+
+// The preview's player plays a clip over http; the wallpaper's player refuses the same address
+// without a request, and neither opens what is neither a local file nor a web address.
+TEST(MpvPlayer, WebAddressesPlayOnlyWhenAllowed) {
+    TestHome home;
+    const QString clip = makeClip(home, "served.mp4");
+    if (clip.isEmpty())
+        GTEST_SKIP() << "ffmpeg cannot make a clip here";
+    ProtocolTestServer server;
+    ASSERT_TRUE(server.start());
+    const QString address = server.serveFilePath("served.mp4", clip).toString();
+
+    MpvPlayer wallpaper;
+    ASSERT_TRUE(wallpaper.isValid());
+    Events refused(wallpaper);
+    wallpaper.play();
+    wallpaper.replaceCurrentItem(address);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return refused.failures == 1; }, std::chrono::seconds(10)));
+    EXPECT_EQ(server.requestCount(), 0);
+
+    MpvPlayer preview(MpvPlayer::Options{true});
+    ASSERT_TRUE(preview.isValid());
+    Events events(preview);
+    preview.play();
+    for (const QString& item : {QStringLiteral("ftp://127.0.0.1:9/x.mp4"), QStringLiteral("relative.mp4")}) {
+        const int before = events.failures;
+        preview.replaceCurrentItem(item);
+        ASSERT_TRUE(
+            TestHome::waitUntil([&] { return events.failures == before + 1; }, std::chrono::seconds(10)))
+            << item.toStdString();
+    }
+    preview.replaceCurrentItem(address);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return events.ends == 1; }, std::chrono::seconds(20)));
+    EXPECT_EQ(events.starts, 1);
+    EXPECT_GE(server.requestCount(), 1);
+    // A local file still plays.
+    preview.replaceCurrentItem(clip);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return events.ends == 2; }, std::chrono::seconds(20)));
 }
 } // namespace
