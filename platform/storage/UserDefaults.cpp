@@ -106,6 +106,8 @@ UserDefaults::Look UserDefaults::lookAtFile() {
     }
     if (!whole)
         return Look::NotWhole;
+    if (values != m_disk)
+        ++m_generation;
     m_disk = std::move(values);
     m_stamp = before;
     return Look::Read;
@@ -183,6 +185,12 @@ std::optional<QString> UserDefaults::stringForKey(const QString& key) const {
 void UserDefaults::set(const QString& key, std::optional<QString> text) {
     QMutexLocker lock(&m_mutex);
     m_pending.insert(key, std::move(text));
+    ++m_generation;
+}
+
+quint64 UserDefaults::generation() const {
+    QMutexLocker lock(&m_mutex);
+    return m_generation;
 }
 
 void UserDefaults::setInteger(qint64 value, const QString& key) {
@@ -257,6 +265,8 @@ bool UserDefaults::synchronize() {
             return fail(file.errorString());
         m_stamp = stampOfFile();
     }
+    if (merged != m_disk)
+        ++m_generation;
     m_disk = std::move(merged);
     m_pending.clear();
     m_reportedFailure = false;

@@ -56,6 +56,11 @@ public:
     // Picks up another process's writes; cheap when the file has not changed since the last read.
     bool reload() { return synchronize(); }
 
+    // Moves on whenever a value read through this object may have changed (a setter, a new read
+    // of the file); while it stands still every read gives what it gave before, so a caller that
+    // copies values out can skip comparing them. Never 0.
+    quint64 generation() const;
+
 private:
     // What identifies one version of the file without reading it.
     struct Stamp {
@@ -79,6 +84,7 @@ private:
     IniText::Values m_disk;                          // the file as last read or written
     QMap<QString, std::optional<QString>> m_pending; // changes not yet written (none: removed)
     Stamp m_stamp;                                   // the version m_disk holds
+    quint64 m_generation = 1;
     bool m_reportedFailure = false;
     bool m_reportedTooLarge = false;
 };

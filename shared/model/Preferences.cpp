@@ -157,6 +157,12 @@ void Preferences::setAutolaunch(bool value) {
 void Preferences::updateUserDefaultFromDisk() {
     UserDefaults& suite = m_suite;
     suite.reload();
+    // Every setter here writes through to the suite, so while the suite's values stand still this
+    // object still holds them all: an idle tick ends at the file's stat. A round that assigned
+    // anything is followed by one more, since a setter's write may have read newer keys from disk.
+    const quint64 generation = suite.generation();
+    if (generation == m_comparedGeneration)
+        return;
 
     if (monitorArrange() != suite.integerForKey(kMonitorArrange))
         setMonitorArrange(suite.integerForKey(kMonitorArrange));
@@ -187,4 +193,5 @@ void Preferences::updateUserDefaultFromDisk() {
         setIsPlaying(suite.boolForKey(kIsPlaying));
     if (autolaunch() != suite.boolForKey(kAutolaunch))
         setAutolaunch(suite.boolForKey(kAutolaunch));
+    m_comparedGeneration = generation;
 }

@@ -87,6 +87,7 @@ signals:
 private:
     UserDefaults& m_suite;
     QTimer m_timer;
+    quint64 m_comparedGeneration = 0; // the suite's generation when the refresh last compared
     qint64 m_monitorArrange = 0;
     qint64 m_screenIndex = 0;
     qint64 m_playModel = 0;

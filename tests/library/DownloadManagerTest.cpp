@@ -386,6 +386,13 @@ TEST_F(DownloadManagerTest, ResumeDataThatCannotBeKeptEndsInErrorAndFreesTheSlot
 }
 
 TEST_F(DownloadManagerTest, UnsafeSignsAndAddressesNeverTouchTheDiskAndFreeTheirSlot) {
+    // Folders two levels inside the test home, so that a sign climbing two levels out of either
+    // would land in the home, where nothing but this test can have made an "x".
+    const QString nest = home.file("nest");
+    caches = nest + "/Caches";
+    library = nest + "/DownloadVideo";
+    QDir().mkpath(caches);
+    QDir().mkpath(library);
     VideoDetail escaping = VideoDetailSamples::video(1);
     escaping.sign = "../../x";
     escaping.url = server.serveFile("x.mp4", "x").toString();
@@ -402,8 +409,9 @@ TEST_F(DownloadManagerTest, UnsafeSignsAndAddressesNeverTouchTheDiskAndFreeTheir
     ASSERT_TRUE(TestHome::waitUntil([&] { return manager->progressArray().size() == 2; }));
     EXPECT_EQ(fileRequests().size(), 1);
     EXPECT_EQ(libraryFiles(), QStringList({fine.sign + ".mp4"}));
-    EXPECT_FALSE(QFileInfo::exists(home.file("x")));
-    EXPECT_FALSE(QFileInfo::exists(home.path() + "/../x"));
+    for (const QString& folder : {home.path(), nest, caches, library})
+        EXPECT_EQ(QDir(folder).entryList({"x*"}, QDir::AllEntries | QDir::Hidden), QStringList())
+            << folder.toStdString();
 }
 
 TEST_F(DownloadManagerTest, AQuickPauseAndResumeIgnoresTheOldResponse) {

@@ -187,3 +187,30 @@ TEST(UserDefaults, FileThatIsNotWholeKeepsHeldValues) {
     EXPECT_EQ(suite.stringForKey("b"), QString("changed"));
     EXPECT_EQ(UserDefaults(path).stringForKey("c"), QString("3"));
 }
+
+TEST(UserDefaults, GenerationMovesOnExactlyWhenReadsMayChange) {
+    TestHome home;
+    const QString path = home.file("s.ini");
+    UserDefaults suite(path);
+    suite.setInteger(1, "a");
+    ASSERT_TRUE(suite.synchronize());
+    const quint64 written = suite.generation();
+    EXPECT_NE(written, 0u);
+    EXPECT_TRUE(suite.reload());
+    EXPECT_EQ(suite.generation(), written);
+
+    suite.setInteger(1, "a"); // the same value: may change nothing, but counts
+    const quint64 set = suite.generation();
+    EXPECT_NE(set, written);
+    ASSERT_TRUE(suite.synchronize());
+
+    // Another process rewrites the file with the same keys: nothing to read anew.
+    const quint64 before = suite.generation();
+    ASSERT_TRUE(runWriter(path, {"int:a=1"}));
+    EXPECT_TRUE(suite.reload());
+    EXPECT_EQ(suite.generation(), before);
+    ASSERT_TRUE(runWriter(path, {"int:a=2"}));
+    EXPECT_TRUE(suite.reload());
+    EXPECT_NE(suite.generation(), before);
+    EXPECT_EQ(suite.integerForKey("a"), 2);
+}

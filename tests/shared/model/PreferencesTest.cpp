@@ -193,6 +193,37 @@ TEST(Preferences, AVolumeThatIsNoNumberSettlesToo) {
     EXPECT_EQ(recorder.events, (std::vector<QString>{"volume=0"}));
 }
 
+// A quiet refresh stops at the file's stat, yet no change is lost: one made through the suite
+// object itself, nor one another program wrote while a refresh was assigning (a setter's write
+// reads the newer file after the keys before it were compared).
+TEST(Preferences, QuietRefreshesStillSeeEveryChange) {
+    Fixture f;
+    f.start();
+    f.prefs->updateUserDefaultFromDisk();
+    Recorder recorder(*f.prefs);
+    f.prefs->updateUserDefaultFromDisk();
+    EXPECT_TRUE(recorder.events.empty());
+
+    f.suite->setInteger(2, "PlayModel");
+    f.prefs->updateUserDefaultFromDisk();
+    EXPECT_EQ(recorder.events, (std::vector<QString>{"playModel=2"}));
+
+    recorder.events.clear();
+    bool wroteMute = false;
+    QObject::connect(f.prefs.get(), &Preferences::volumeChanged, f.prefs.get(), [&] {
+        if (!wroteMute)
+            wroteMute = otherProgramWrites(f.path, {"bool:Mute=true"});
+    });
+    ASSERT_TRUE(otherProgramWrites(f.path, {"float:Volume=0.25", "bool:isPlaying=false"}));
+    f.prefs->updateUserDefaultFromDisk();
+    ASSERT_TRUE(wroteMute);
+    EXPECT_EQ(recorder.events, (std::vector<QString>{"volume=0.25", "isPlaying=false"}));
+    f.prefs->updateUserDefaultFromDisk();
+    EXPECT_EQ(recorder.events, (std::vector<QString>{"volume=0.25", "isPlaying=false", "mute=true"}));
+    f.prefs->updateUserDefaultFromDisk();
+    EXPECT_EQ(recorder.events.size(), 3u);
+}
+
 // Another program rewrites the suite in place (truncate, then write) as many editors do, slowly,
 // while the once-a-second refresh keeps running: the refresh never takes the half-written file for
 // settings that were removed, so it writes nothing back and every key stays as it was.
