@@ -283,5 +283,17 @@ wait_for 30 has_row "$big_sign" && pass "the resumed download finished" || fail 
 wait_for 20 bus_owned com.tovan.zerafinHelper && pass "the second start launched the agent again" || fail "no agent after the restart"
 shot 06-after-restart
 
+# --- 10. SIGTERM ends the main application the same way; the agent keeps running ------------------
+kill -TERM "$main_pid"
+wait_for 10 bash -c "! kill -0 $main_pid 2>/dev/null" && pass "SIGTERM quits the main application" ||
+    fail "the main application still runs after SIGTERM"
+wait "$main_pid"
+status=$?
+[ "$status" -eq 0 ] && grep -q "^applicationWillTerminate$" "$work/main2.log" &&
+    pass "through its will-terminate path, with status 0" || fail "SIGTERM ended it with $status"
+sleep 1
+bus_owned com.tovan.zerafinHelper && has_mapped_desktop_window && pass "the agent keeps playing" ||
+    fail "the agent went away with the main application"
+
 echo "$failures failure(s); screenshots in $work"
 [ "$failures" -eq 0 ]
