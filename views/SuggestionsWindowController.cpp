@@ -42,6 +42,8 @@ QWidget* makeSelectableRowView() {
     auto* view = new HighlightingView;
     view->resize(200, SuggestionsWindowController::rowHeight);
     auto* text = new SuggestibleTextFieldCell(view);
+    // Keywords are plain text: no guessing at markup on every keystroke.
+    text->setTextFormat(Qt::PlainText);
     text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return view;
 }
@@ -49,8 +51,12 @@ QWidget* makeSelectableRowView() {
 // The row's text fills the row but for a margin on either side.
 void showLabel(QWidget* rowView, const SuggestionRow& row) {
     auto* text = rowView->findChild<SuggestibleTextFieldCell*>(QString(), Qt::FindDirectChildrenOnly);
-    text->setText(row.label.value_or(QString()));
-    text->setGeometry(16, 0, std::max(0, rowView->width() - 26), rowView->height());
+    const QString label = row.label.value_or(QString());
+    if (text->text() != label)
+        text->setText(label);
+    const QRect frame(16, 0, std::max(0, rowView->width() - 26), rowView->height());
+    if (text->geometry() != frame)
+        text->setGeometry(frame);
 }
 
 QWidget* makeSeparatorView() {
@@ -239,7 +245,8 @@ void SuggestionsWindowController::setSuggestions() {
         view->setGeometry(0, y, width, height);
         if (row.kind() == SuggestionRow::Kind::Selectable)
             showLabel(view, row);
-        view->show();
+        if (view->isHidden())
+            view->show();
         previousHeight = height;
     }
     // Views left over from longer lists wait, hidden, for the next one.
