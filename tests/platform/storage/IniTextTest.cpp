@@ -71,8 +71,8 @@ TEST(IniText, HandWrittenFilesReadLeniently) {
 
 TEST(IniText, DamagedTextNeverReadsOutOfBounds) {
     for (const QByteArray& text : {QByteArray("a=\\"), QByteArray("a=\"open"), QByteArray("a=\\x"),
-                                  QByteArray("%U12=1"), QByteArray("%4=1"), QByteArray("[open\nb=2"),
-                                  QByteArray("a=\\0777777"), QByteArray(";"), QByteArray("\\")}) {
+                                   QByteArray("%U12=1"), QByteArray("%4=1"), QByteArray("[open\nb=2"),
+                                   QByteArray("a=\\0777777"), QByteArray(";"), QByteArray("\\")}) {
         (void)IniText::parse(text);
     }
     EXPECT_EQ(IniText::parse("[open\nb=2").value("open/b"), "2");
