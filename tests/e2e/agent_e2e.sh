@@ -35,23 +35,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-pass() { echo "ok   $*"; }
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
-# wait_for SECONDS COMMAND...: runs the command every 0.2 s until it succeeds.
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.2
-    done
-}
+source "$source_dir/tests/e2e/e2e-lib.sh"
 
-export HOME="$work/home"
-export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config" XDG_CACHE_HOME="$HOME/.cache"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+e2e_fresh_home
 source "$source_dir/tools/sample-library.sh"
 suite="$(zerafin_container)/Preferences/K4TQ7ZR2MB.zerafin.ini"
 

@@ -23,20 +23,10 @@ cleanup() {
     if [ "$failures" -eq 0 ]; then rm -rf "$work"; else echo "kept the run's files in $work"; fi
 }
 trap cleanup EXIT
-pass() { echo "ok   $*"; }
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.1
-    done
-}
+E2E_POLL=0.1
+source "$(dirname "$0")/e2e-lib.sh"
 
-export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+e2e_fresh_home
 
 exec 5>"$work/display"
 Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
