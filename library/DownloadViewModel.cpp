@@ -9,6 +9,7 @@
 #include "ImageAspectFillView.h"
 #include "ImageLoader.h"
 #include "LooseUrl.h"
+#include "ReplyLimits.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -45,7 +46,12 @@ void setStatusText(QLabel* label, const QString& text, bool error = false) {
 }
 
 QString sizesText(qint64 done, qint64 total) {
-    return DisplayFormat::formatFileSize(done) + QLatin1Char('/') + DisplayFormat::formatFileSize(total);
+    // A figure that cannot be true reads as nothing known yet.
+    const auto shown = [](qint64 bytes) {
+        const QString text = DisplayFormat::formatFileSize(bytes);
+        return text.isEmpty() ? DisplayFormat::formatFileSize(0) : text;
+    };
+    return shown(done) + QLatin1Char('/') + shown(total);
 }
 } // namespace
 
@@ -100,7 +106,7 @@ CollectionViewCell* DownloadViewModel::cellForItemAt(CollectionView*, const Inde
         });
     }
     if (cell->title())
-        cell->title()->setText(video.title);
+        cell->title()->setText(ReplyLimits::cut(video.title)); // stored rows may predate the cut
 
     QPointer<DownloadItemCell> weakCell(cell);
     std::weak_ptr<DownloadItem> weakItem(item);

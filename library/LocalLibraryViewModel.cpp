@@ -17,6 +17,7 @@
 #include "PreviewPresenter.h"
 #include "ProgressWindow.h"
 #include "ProgressWindowController.h"
+#include "ReplyLimits.h"
 #include "UrlOpener.h"
 
 #include <QCoreApplication>
@@ -56,6 +57,10 @@ void LocalLibraryViewModel::reloadVideoList(bool scrollToTop) {
     const bool hadCollectionView = view;
     const QPointF offset = view ? view->contentOffset() : QPointF();
     std::vector<VideoDetail> rows = m_dependencies.database->selectAll();
+    // Rows stored before replies were cut may carry any length of text; the list shows them cut.
+    // Only what is shown changes: actions go by sign and address, and the table keeps its rows.
+    for (VideoDetail& row : rows)
+        ReplyLimits::bound(row);
     setVideoList(std::move(rows));
     reloadOnMainQueue();
     queueOnMain([this] { selectPlayingItem(); });

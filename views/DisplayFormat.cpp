@@ -9,6 +9,8 @@ QString localized(const char* key, const char* comment) {
 } // namespace
 
 QString DisplayFormat::formatFileSize(qint64 bytes) {
+    if (bytes < 0 || bytes > maximumFileSize)
+        return QString();
     const double value = double(bytes);
     // QString::asprintf ignores the locale, so the separator is always a point.
     if (bytes >= 1048576) {
@@ -22,10 +24,18 @@ QString DisplayFormat::formatFileSize(qint64 bytes) {
 }
 
 QString DisplayFormat::formatDuration(qint64 seconds) {
-    // Integer division truncates toward zero, as the format's fields expect.
-    const qint64 hours = seconds / 3600;
-    const qint64 minutes = (seconds / 60) % 60;
-    const qint64 rest = seconds % 60;
-    return QString::asprintf(localized("%02d:%02d:%02d", "Duration time").toUtf8().constData(), int(hours),
-                             int(minutes), int(rest));
+    if (seconds < 0 || seconds > maximumDurationSeconds)
+        return QString();
+    // Within the bound every field fits an int.
+    const int hours = int(seconds / 3600);
+    const int minutes = int((seconds / 60) % 60);
+    const int rest = int(seconds % 60);
+    return QString::asprintf(localized("%02d:%02d:%02d", "Duration time").toUtf8().constData(), hours,
+                             minutes, rest);
+}
+
+QString DisplayFormat::formatDimensions(qint64 width, qint64 height, const QString& ratio) {
+    if (width < 0 || height < 0 || width > maximumDimension || height > maximumDimension)
+        return QString();
+    return QStringLiteral("%1\u00D7%2(%3)").arg(width).arg(height).arg(ratio);
 }

@@ -4,6 +4,7 @@
 #include "AttributedTitle.h"
 #include "LocalVideoDBManager.h"
 #include "Preferences.h"
+#include "ReplyLimits.h"
 #include "ResourcePath.h"
 #include "TitleStyle.h"
 
@@ -75,8 +76,10 @@ void NowPlayingView::setIsOpenPlay(bool open) {
 }
 
 void NowPlayingView::showTitleOf(const QString& sign) {
+    // The row may hold a server's title of any length, stored before replies were cut.
     if (const auto record = m_database.selectBySign(sign))
-        TitleStyle::apply(m_playingFileNameLabel, AttributedTitle::linkStyleTitle(record->title));
+        TitleStyle::apply(m_playingFileNameLabel,
+                          AttributedTitle::linkStyleTitle(ReplyLimits::cut(record->title)));
 }
 
 void NowPlayingView::refreshStatus() {

@@ -279,8 +279,7 @@ void VideoDetailView::refresh() {
     m_downloadLabel->setText(QString::number(video.down));
     m_sizeLabel->setText(DisplayFormat::formatFileSize(video.size));
     m_durationLabel->setText(DisplayFormat::formatDuration(video.time / 1000));
-    m_dimensionsLabel->setText(
-        QStringLiteral("%1\u00D7%2(%3)").arg(video.width).arg(video.height).arg(video.ratio));
+    m_dimensionsLabel->setText(DisplayFormat::formatDimensions(video.width, video.height, video.ratio));
     m_audioLabel->setText(video.audio == 1 ? localized("YES", "YES") : localized("NO", "NO"));
     const PerformanceRequirement requirement = video.requirement();
     m_requirementLabel->setText(requirement.text);

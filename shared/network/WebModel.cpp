@@ -5,6 +5,7 @@
 #include "MainThread.h"
 #include "NotificationCenter.h"
 #include "Preferences.h"
+#include "ReplyLimits.h"
 #include "UserDefaults.h"
 #include "VideoDetailResponse.h"
 
@@ -15,6 +16,7 @@
 #include <QHttpMultiPart>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QMimeDatabase>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -24,6 +26,8 @@
 #include <QTimer>
 #include <QUuid>
 #include <cmath>
+
+Q_LOGGING_CATEGORY(lcServer, "zerafin.server")
 
 namespace {
 constexpr int requestTimeoutMs = 2000;
@@ -45,6 +49,12 @@ QString makeIdentifier(UserDefaults& suite) {
     suite.setString(made, QStringLiteral("uuid"));
     suite.synchronize();
     return made;
+}
+
+// A decoded reply cut down to the limits, with a line saying so when anything went.
+template <typename T> void bound(T& value, int operation) {
+    if (ReplyLimits::bound(value))
+        qCWarning(lcServer) << "reply to" << operation << "cut down: lists or texts past the limits dropped";
 }
 
 // A completion handed to a request, called at most once.
@@ -82,7 +92,8 @@ WebModel::WebModel(Options options)
       m_notifications(options.notifications ? options.notifications : &NotificationCenter::defaultCenter()),
       m_envelope(options.envelope.value_or(Envelope())),
       m_clock(options.clock ? options.clock : [] { return QDateTime::currentDateTime(); }),
-      m_random(options.random ? options.random : [] { return QRandomGenerator::system()->generate(); }) {
+      m_random(options.random ? options.random : [] { return QRandomGenerator::system()->generate(); }),
+      m_replyLimitBytes(options.replyLimitBytes), m_requestDeadline(options.requestDeadline) {
     m_ct = m_standardDefaults->integerForKey(QStringLiteral("ct"));
     if (options.scheduleRefreshes)
         startRefreshes();
@@ -172,8 +183,35 @@ Envelope::SealStatus WebModel::send(int operation, const QString& text, const QU
     return Envelope::SealStatus::sealed;
 }
 
-void WebModel::watch(QNetworkReply* reply, ReplyHandler handler) {
-    connect(reply, &QNetworkReply::finished, this, [this, reply, handler = std::move(handler)] {
+void WebModel::watch(QNetworkReply* reply, ReplyHandler handler, bool deadline) {
+    // The body is taken as it arrives, so that a reply past the limit is dropped at the limit
+    // instead of being buffered whole.
+    auto body = std::make_shared<QByteArray>();
+    const qint64 limit = m_replyLimitBytes;
+    const auto refuse = [reply](const char* why) {
+        qCWarning(lcServer) << "reply from" << reply->url().toString() << why;
+        reply->abort();
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, this, [reply, limit, refuse] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > limit && reply->isRunning())
+            refuse("announces a body past the limit");
+    });
+    connect(reply, &QNetworkReply::readyRead, this, [reply, body, limit, refuse] {
+        if (!reply->isOpen())
+            return;
+        if (reply->bytesAvailable() > limit - body->size())
+            return refuse("passed the size limit");
+        body->append(reply->readAll());
+    });
+    if (deadline) {
+        // Tied to the reply: it goes with it once the exchange is over.
+        QTimer::singleShot(m_requestDeadline, reply, [reply, refuse] {
+            if (reply->isRunning())
+                refuse("did not finish within the deadline");
+        });
+    }
+    connect(reply, &QNetworkReply::finished, this, [this, reply, body, limit, handler = std::move(handler)] {
         reply->deleteLater();
         if (!m_alive)
             return;
@@ -183,9 +221,16 @@ void WebModel::watch(QNetworkReply* reply, ReplyHandler handler) {
         result.statusCode = status.isValid() ? status.toInt() : 0;
         const bool transportFailed = reply->error() != QNetworkReply::NoError &&
                                      !(status.isValid() && isHttpStatusError(reply->error()));
-        const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray(); // closed once aborted
-        if (!transportFailed && !body.isEmpty())
-            result.text = body;
+        bool tooLarge = false;
+        if (reply->isOpen()) { // closed once aborted
+            tooLarge = reply->bytesAvailable() > limit - body->size();
+            if (tooLarge)
+                qCWarning(lcServer) << "reply from" << reply->url().toString() << "passed the size limit";
+            else
+                body->append(reply->readAll());
+        }
+        if (!transportFailed && !tooLarge && !body->isEmpty())
+            result.text = std::move(*body);
         handler(result);
     });
 }
@@ -208,6 +253,8 @@ void WebModel::requestBaseInfo(std::function<void(std::optional<BaseInfoResponse
             return call(completion, std::optional<BaseInfoResponse>());
         // A reply that does not decode empties the cache, so the next call asks again.
         m_baseInfo = BaseInfoResponse::fromJson(opened->toUtf8());
+        if (m_baseInfo)
+            bound(m_baseInfo->data, 501);
         call(completion, m_baseInfo);
     });
 }
@@ -222,6 +269,8 @@ void WebModel::requestVideoList(const VideoListRequest& request,
         std::optional<VideoListResponse> response;
         if (const auto opened = open(reply))
             response = VideoListResponse::fromJson(opened->toUtf8());
+        if (response)
+            bound(response->data, 502);
         call(completion, response, reply.statusCode, reply.noResponse);
     });
     if (status == Envelope::SealStatus::cipherError)
@@ -246,7 +295,8 @@ void WebModel::requestVideoList(const VideoListRequest& request,
                 response = VideoListResponse::fromJson(opened->toUtf8());
             if (!response)
                 return failed();
-            call(completion, std::optional<TotalVideo>(response->data));
+            bound(response->data, 502);
+            call(completion, std::optional<TotalVideo>(std::move(response->data)));
         });
     if (status != Envelope::SealStatus::sealed)
         failed();
@@ -257,8 +307,10 @@ void WebModel::requestVideoDetail(const QString& sign,
     const QString text = QStringLiteral(R"({"ui":"%1", "sign":"%2"})").arg(installationID(), sign);
     const auto status = send(504, text, srcURL(), [this, completion](const Reply& reply) {
         const auto opened = open(reply);
-        const auto response = opened ? VideoDetailResponse::fromJson(opened->toUtf8()) : std::nullopt;
-        call(completion, response ? std::optional<VideoDetail>(response->data) : std::nullopt);
+        auto response = opened ? VideoDetailResponse::fromJson(opened->toUtf8()) : std::nullopt;
+        if (response)
+            bound(response->data, 504);
+        call(completion, response ? std::optional<VideoDetail>(std::move(response->data)) : std::nullopt);
     });
     if (status == Envelope::SealStatus::cipherError)
         call(completion, std::optional<VideoDetail>());
@@ -270,8 +322,11 @@ void WebModel::requestKeywords(const QString& typed,
     const QString text = QStringLiteral(R"({"ui":"%1", "keywords":"%2"})").arg(installationID(), keywords);
     send(505, text, srcURL(), [this, completion](const Reply& reply) {
         const auto opened = open(reply);
-        const auto response = opened ? KeywordResponse::fromJson(opened->toUtf8()) : std::nullopt;
-        call(completion, response ? std::optional<std::vector<QString>>(response->data) : std::nullopt);
+        auto response = opened ? KeywordResponse::fromJson(opened->toUtf8()) : std::nullopt;
+        if (response)
+            bound(response->data, 505);
+        call(completion,
+             response ? std::optional<std::vector<QString>>(std::move(response->data)) : std::nullopt);
     });
 }
 
@@ -287,6 +342,8 @@ void WebModel::sendHeartbeat(HeartBeatType kind, const QString& n,
         if (!opened)
             return call(completion, std::optional<HeartbeatResponse>());
         m_heartbeatResponse = HeartbeatResponse::fromJson(opened->toUtf8());
+        if (m_heartbeatResponse)
+            bound(m_heartbeatResponse->data.msg, 21);
         call(completion, m_heartbeatResponse);
         m_notifications->post(heartbeatUpdatedNotification());
     });
@@ -399,14 +456,19 @@ void WebModel::uploadCrashLog(const QString& filePath,
 
         QNetworkReply* reply = sessionManager()->post(makeRequest(liteCountURL()), form);
         form->setParent(reply);
-        watch(reply, [completion](const Reply& result) {
-            // Delivered means the server answered with success; anything else keeps the log.
-            const bool delivered = !result.noResponse && result.statusCode >= 200 && result.statusCode < 300;
-            std::optional<QString> replyText;
-            if (result.text)
-                replyText = QString::fromUtf8(*result.text);
-            call(completion, replyText, delivered);
-        });
+        // A dump may take longer than a catalogue request to go out; the transfer time-out still holds.
+        watch(
+            reply,
+            [completion](const Reply& result) {
+                // Delivered means the server answered with success; anything else keeps the log.
+                const bool delivered =
+                    !result.noResponse && result.statusCode >= 200 && result.statusCode < 300;
+                std::optional<QString> replyText;
+                if (result.text)
+                    replyText = QString::fromUtf8(*result.text);
+                call(completion, replyText, delivered);
+            },
+            false);
     });
 }
 

@@ -32,8 +32,11 @@ class UserDefaults;
 // Every request is a form POST of the operation code "f" and the enciphered request text "i"
 // (see Envelope) to one of two endpoints; every reply is opened the same way before it is decoded.
 // Requests return at once and hand their result to a completion, at most once, on the main thread
-// (or at once, on the caller's thread, where a request says so). Nothing is retried; the one time
-// limit is a 2-second transfer time-out. The HTTP status is never checked: an error status with a
+// (or at once, on the caller's thread, where a request says so). Nothing is retried. A request
+// fails when its transfer falls silent for 2 seconds, when it has not finished within its deadline
+// (30 seconds) however steadily bytes trickle in, and when its reply body passes 16 MB (announced
+// or received; the transfer stops there and nothing is kept). Decoded replies are cut down to
+// ReplyLimits before anyone sees them. The HTTP status is never checked: an error status with a
 // body is opened like any other reply.
 //
 // It also keeps what other parts read later (the last heartbeat reply, the base information, the
@@ -46,6 +49,10 @@ public:
     enum class InstallWay { Update, Reinstall };            // sent as 1, 2
     enum class HeartBeatType { Boot, MidNight, HeartBeat }; // sent as "1", "2", "3"
 
+    // Far above any real reply: a page of a thousand videos is about a megabyte.
+    static constexpr qint64 defaultReplyLimitBytes = 16 * 1024 * 1024;
+    static constexpr std::chrono::milliseconds defaultRequestDeadline{30000};
+
     // What a fresh client is made with; the defaults are the program's own.
     struct Options {
         QUrl baseURL;                                // empty: defaultBaseURL()
@@ -56,6 +63,10 @@ public:
         std::function<QDateTime()> clock;            // local wall clock; null: the system's
         std::function<quint32()> random;             // null: a system random source
         bool scheduleRefreshes = true;               // the guide refresh and midnight heartbeat
+
+        // The largest reply body read, and the time one exchange may take from start to end.
+        qint64 replyLimitBytes = defaultReplyLimitBytes;
+        std::chrono::milliseconds requestDeadline = defaultRequestDeadline;
     };
 
     static WebModel& shared();
@@ -191,7 +202,9 @@ private slots:
 private:
     QNetworkAccessManager* sessionManager();
     QNetworkRequest makeRequest(const QUrl& url) const;
-    void watch(QNetworkReply* reply, ReplyHandler handler);
+    // Collects the reply's body as it arrives, within the size limit, and hands the outcome to
+    // `handler` once it finished. `deadline`: the request also fails once its deadline passed.
+    void watch(QNetworkReply* reply, ReplyHandler handler, bool deadline = true);
     void startRefreshes();
     void armMidnightTimer();
     void midnightRefresh();
@@ -204,6 +217,8 @@ private:
     Envelope m_envelope;
     std::function<QDateTime()> m_clock;
     std::function<quint32()> m_random;
+    qint64 m_replyLimitBytes;
+    std::chrono::milliseconds m_requestDeadline;
 
     std::optional<VideoListRequest> m_latestRequest;
     std::optional<HeartbeatResponse> m_heartbeatResponse;

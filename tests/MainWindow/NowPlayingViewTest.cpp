@@ -1,6 +1,7 @@
 #include "NowPlayingView.h"
 #include "LocalVideoDBManager.h"
 #include "Preferences.h"
+#include "ReplyLimits.h"
 #include "TestHome.h"
 #include "UserDefaults.h"
 #include "VideoDetailSamples.h"
@@ -87,6 +88,14 @@ TEST(NowPlayingView, TheTitleFollowsTheSignOnlyWhileThePlayerIsOnAndOnlyForKnown
     rig.preferences.setIsOpenPlayer(true);
     rig.view.setIsOpenPlay(true);
     EXPECT_EQ(rig.title(), "First");
+}
+
+TEST(NowPlayingView, AStoredEnormousTitleIsShownCut) {
+    Rig rig;
+    const VideoDetail video = rig.add(3, QString(2'000'000, QChar('T')));
+    rig.preferences.setPlayingVideoSign(video.sign);
+    rig.view.setIsOpenPlay(true);
+    EXPECT_EQ(rig.title().size(), ReplyLimits::maximumTextLength);
 }
 
 TEST(NowPlayingView, AMissingIconShowsNothing) {

@@ -137,6 +137,26 @@ TEST(VideoDetailView, ShowsTheVideosFacts) {
     EXPECT_EQ(rig.pane.requirementLabel()->text(), "High Performance");
 }
 
+TEST(VideoDetailView, ImpossibleFiguresShowAsNothing) {
+    Rig rig;
+    VideoDetail video = VideoDetailSamples::video(3);
+    video.size = -1;
+    video.time = -5000;
+    video.width = -1;
+    video.height = -1;
+    rig.show(video);
+    EXPECT_EQ(rig.pane.sizeLabel()->text(), "");
+    EXPECT_EQ(rig.pane.durationLabel()->text(), "");
+    EXPECT_EQ(rig.pane.dimensionsLabel()->text(), "");
+
+    // Hours past the int range once wrapped to a negative figure.
+    video.time = 3600LL * 3'000'000'000LL * 1000;
+    video.size = 5;
+    rig.show(video);
+    EXPECT_EQ(rig.pane.durationLabel()->text(), "");
+    EXPECT_EQ(rig.pane.sizeLabel()->text(), "5 Byte");
+}
+
 TEST(VideoDetailView, TheButtonIsBlueForLocalVideosAndGreenOtherwise) {
     Rig rig;
     const VideoDetail local = VideoDetailSamples::video(1);

@@ -8,6 +8,7 @@
 #include "ListModelTestSupport.h"
 #include "LocalVideoDBManager.h"
 #include "ProtocolTestServer.h"
+#include "ReplyLimits.h"
 #include "TestHome.h"
 
 #include <gtest/gtest.h>
@@ -168,4 +169,19 @@ TEST_F(DownloadViewModelTest, ProgressTextsAndAZeroSize) {
     EXPECT_EQ(row(0)->progressIndicator()->value(), 7);
     EXPECT_EQ(item(0)->downloadedSize(), 1572864);
     EXPECT_EQ(statusOf(0), "Downloading...");
+
+    // Impossible sizes read as nothing known rather than as negative bytes.
+    item(0)->downloadProgressHandler()(DownloadProgress{-1, -1});
+    EXPECT_EQ(row(0)->percent()->text(), "0 Byte/0 Byte");
+}
+
+TEST_F(DownloadViewModelTest, AStoredRowWithAnEnormousTitleIsShownCut) {
+    VideoDetail stored = video(4);
+    stored.title = QString(3'000'000, QChar('T'));
+    server.setFailure(ProtocolTestServer::Failure::stall, "v4.mp4");
+    downloads->add(stored);
+    reload();
+    ASSERT_TRUE(row(0));
+    EXPECT_EQ(row(0)->title()->text().size(), ReplyLimits::maximumTextLength);
+    EXPECT_EQ(item(0)->videoInfo().title.size(), stored.title.size());
 }

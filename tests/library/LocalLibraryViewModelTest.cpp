@@ -9,6 +9,7 @@
 #include "LocalVideoPath.h"
 #include "Preferences.h"
 #include "ProgressWindow.h"
+#include "ReplyLimits.h"
 #include "TestHome.h"
 #include "UserDefaults.h"
 
@@ -265,6 +266,30 @@ TEST_F(LocalLibraryViewModelTest, PlayingVideoIsSelectedOnlyWhilePlayerIsOn) {
     model->didDoubleClickItemAt(rig.collectionView, IndexPath(2), click.get());
     EXPECT_EQ(preferences->playingVideoSign(), QString("sign2"));
     EXPECT_TRUE(preferences->isOpenPlayer());
+}
+
+TEST_F(LocalLibraryViewModelTest, StoredRowsWithEnormousTextsAreShownCutAndKeptWhole) {
+    const QString path = touch(QDir(library).filePath("long.mp4"));
+    VideoDetail stored;
+    stored.sign = "signlong";
+    stored.url = LocalVideoPath::fileUrlText(path);
+    stored.title = QString(2'000'000, QChar('T'));
+    stored.description = QString(50'000, QChar('d'));
+    stored.author = QString(50'000, QChar('a'));
+    database->insert(stored);
+    model->reloadVideoList(true);
+    TestHome::spin(100ms);
+    ASSERT_EQ(listSize(), 1);
+    const VideoDetail shown = model->videoList()->front();
+    EXPECT_EQ(shown.title.size(), ReplyLimits::maximumTextLength);
+    EXPECT_EQ(shown.description.size(), ReplyLimits::maximumTextLength);
+    EXPECT_EQ(shown.author.size(), ReplyLimits::maximumTextLength);
+    EXPECT_EQ(shown.url, stored.url);
+    ASSERT_FALSE(reported.isEmpty());
+    ASSERT_TRUE(reported.last());
+    EXPECT_EQ(reported.last()->title.size(), ReplyLimits::maximumTextLength);
+    // The table keeps what it had.
+    EXPECT_EQ(database->selectBySign("signlong")->title.size(), stored.title.size());
 }
 
 TEST_F(LocalLibraryViewModelTest, RemoveKeepsScrollPositionAndDeletesOnlyLibraryFiles) {

@@ -12,18 +12,37 @@
 #include <QSet>
 #include <QThread>
 #include <atomic>
+#include <limits>
 #include <thread>
 #include <vector>
 
 TEST(DisplayFormat, FileSizeThresholdsAndRounding) {
     EXPECT_EQ(DisplayFormat::formatFileSize(0), "0 Byte");
     EXPECT_EQ(DisplayFormat::formatFileSize(1023), "1023 Byte");
-    EXPECT_EQ(DisplayFormat::formatFileSize(-5), "-5 Byte");
     EXPECT_EQ(DisplayFormat::formatFileSize(1024), "1.00 KB");
     EXPECT_EQ(DisplayFormat::formatFileSize(1536), "1.50 KB");
     EXPECT_EQ(DisplayFormat::formatFileSize(1048575), "1024.00 KB");
     EXPECT_EQ(DisplayFormat::formatFileSize(1048576), "1.00 MB");
     EXPECT_EQ(DisplayFormat::formatFileSize(5LL * 1024 * 1024 * 1024), "5120.00 MB");
+}
+
+TEST(DisplayFormat, ImpossibleFiguresShowAsNothing) {
+    EXPECT_EQ(DisplayFormat::formatFileSize(-1), "");
+    EXPECT_EQ(DisplayFormat::formatFileSize(std::numeric_limits<qint64>::min()), "");
+    EXPECT_EQ(DisplayFormat::formatFileSize(std::numeric_limits<qint64>::max()), "");
+    EXPECT_EQ(DisplayFormat::formatFileSize(DisplayFormat::maximumFileSize), "1073741824.00 MB");
+
+    EXPECT_EQ(DisplayFormat::formatDuration(-5), "");
+    EXPECT_EQ(DisplayFormat::formatDuration(std::numeric_limits<qint64>::max() / 1000), "");
+    // Past the int range of hours once wrapped to a negative figure.
+    EXPECT_EQ(DisplayFormat::formatDuration(3600LL * 3'000'000'000LL), "");
+    EXPECT_EQ(DisplayFormat::formatDuration(DisplayFormat::maximumDurationSeconds), "10000:00:00");
+
+    EXPECT_EQ(DisplayFormat::formatDimensions(1920, 1080, "16:9"), QString::fromUtf8("1920×1080(16:9)"));
+    EXPECT_EQ(DisplayFormat::formatDimensions(0, 0, "0:0"), QString::fromUtf8("0×0(0:0)"));
+    EXPECT_EQ(DisplayFormat::formatDimensions(-1, -1, "16:9"), "");
+    EXPECT_EQ(DisplayFormat::formatDimensions(1920, -1, "16:9"), "");
+    EXPECT_EQ(DisplayFormat::formatDimensions(1LL << 40, 1080, "16:9"), "");
 }
 
 TEST(DisplayFormat, FileSizeIgnoresTheLocale) {
