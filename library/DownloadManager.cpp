@@ -2,6 +2,7 @@
 
 #include "AppInfo.h"
 #include "DistributedNotificationCenter.h"
+#include "FileCopy.h"
 #include "FileSign.h"
 #include "LocalLibraryModel.h"
 #include "LocalVideoDBManager.h"
@@ -21,13 +22,43 @@
 #include <QSet>
 #include <QTimer>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 Q_LOGGING_CATEGORY(lcDownload, "zerafin.download")
 
 // The platform's default request time-out, for transfers continued from resume data.
 constexpr int resumeTransferTimeoutMs = 60000;
+// Random names drawn when the video's own name is taken; this many taken in a row is a failure.
+constexpr int placeAttempts = 64;
+
+// Places the checked body at `preferred`, or under a random name beside it when that is taken;
+// the path it went to, none when it could not be placed.
+std::optional<QString> placeDownload(const QString& temporaryPath, const QString& preferred) {
+    const QFileInfo wanted(preferred);
+    const QString extension = wanted.suffix();
+    QString candidate = preferred;
+    int error = 0;
+    for (int attempt = 0; attempt <= placeAttempts; ++attempt) {
+        if (FileCopy::renameWithoutReplacing(temporaryPath, candidate))
+            return candidate;
+        error = errno;
+        if (error != EEXIST)
+            break;
+        if (attempt == placeAttempts)
+            break;
+        if (attempt == 0)
+            qCInfo(lcDownload).noquote() << (QStringLiteral("download: ") + preferred +
+                                             QStringLiteral(" is taken; the video gets a name of its own"));
+        candidate = wanted.dir().filePath(StringRandom::random(10) +
+                                          (extension.isEmpty() ? QString() : QLatin1Char('.') + extension));
+    }
+    qCWarning(lcDownload).noquote() << (QStringLiteral("download: cannot move the file to ") + candidate +
+                                        QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error)));
+    return std::nullopt;
+}
 } // namespace
 
 DownloadManager::DownloadManager(Dependencies dependencies, QObject* parent)
@@ -321,16 +352,11 @@ void DownloadManager::verifyDownloadedFile(const QString& temporaryPath, const V
     const SignFunction fileSign = m_dependencies.fileSign;
     checking->async([this, temporaryPath, filePath, record, weakItem, checkId, fileSign] {
         const std::optional<QString> sign = fileSign(temporaryPath);
-        bool placed = false;
+        std::optional<QString> placed;
         if (sign && *sign == record.sign && filePath) {
-            // Replaces an older file of the same video in one step; the library folder is made
-            // again when it has gone since the transfer began.
+            // The library folder is made again when it has gone since the transfer began.
             QDir().mkpath(QFileInfo(*filePath).absolutePath());
-            placed = std::rename(QFile::encodeName(temporaryPath).constData(),
-                                 QFile::encodeName(*filePath).constData()) == 0;
-            if (!placed)
-                qCWarning(lcDownload).noquote()
-                    << (QStringLiteral("download: cannot move the file to ") + *filePath);
+            placed = placeDownload(temporaryPath, *filePath);
         } else {
             qCWarning(lcDownload).noquote() << (QStringLiteral("download: sign mismatch for ") + record.sign);
         }
@@ -338,10 +364,10 @@ void DownloadManager::verifyDownloadedFile(const QString& temporaryPath, const V
             QFile::remove(temporaryPath);
         QMetaObject::invokeMethod(
             this,
-            [this, placed, filePath, record, weakItem, checkId] {
+            [this, placed, record, weakItem, checkId] {
                 m_checkQueues.erase(checkId);
                 if (placed) {
-                    finishDownload(*filePath, record, weakItem);
+                    finishDownload(*placed, record, weakItem);
                     return;
                 }
                 // The item stays listed in `error` and can be restarted; nobody else is told.
@@ -362,8 +388,12 @@ void DownloadManager::finishDownload(const QString& filePath, VideoDetail record
         remove(item.get());
     }
     record.url = LocalVideoPath::fileUrlText(filePath);
-    if (m_dependencies.database)
-        m_dependencies.database->insert(record);
+    if (m_dependencies.database && !m_dependencies.database->insert(record)) {
+        // The video was in the library already under another file: this copy belongs to nothing.
+        const std::optional<VideoDetail> stored = m_dependencies.database->selectBySign(record.sign);
+        if (stored && LocalVideoPath::fromStoredUrl(stored->url) != filePath)
+            QFile::remove(filePath);
+    }
     if (m_dependencies.distributedCenter)
         m_dependencies.distributedCenter->post(QStringLiteral("UpdateVideoList"));
     if (m_dependencies.reportDownloadStatus)

@@ -12,6 +12,7 @@
 #include <optional>
 
 class LocalVideoDBManager;
+struct ImportRegistry;
 
 // Brings video files from anywhere on the disk into the local library: copies each into the
 // library folder, identifies it by its sign, refuses one already in the library, and stores the
@@ -49,7 +50,16 @@ public:
     // once. `completion` is called exactly once per call, on a thread of the import's own (never
     // on the caller's stack): isExist for a sign already stored (nothing copied), complete once
     // the record is stored, failure otherwise (nothing stored; a copy that failed is removed).
+    // A copy and its thumbnail get their names only once the row naming them is written; until
+    // then they are hidden files beside them.
     virtual void importVideo(const QUrl& source, bool lookUpOnServer, Completion completion);
+    // For quitting: every import still running ends at its next step (a file copy in progress is
+    // finished first) and reports failure, leaving nothing behind, unless its row is written
+    // already; it no longer waits for the server. Later imports fail at once.
+    void cancelImports();
+    // What a killed process left of its imports: the hidden files of a copy or thumbnail whose row
+    // was written are put in place, every other one is removed. Run at start, before any import.
+    void finishInterruptedImports();
 
     // The title of an imported file: the name without its extension ("clip.mp4" gives "clip").
     // The first occurrence of the extension is taken out together with the character before the
@@ -59,13 +69,10 @@ public:
     static QString ratioText(qint64 width, qint64 height);
 
 private:
-    // The destination for `fileName`: its own name in the library folder when that is free, else a
-    // random name with the same extension; claimed by creating it, so no other import can take it.
-    QString claimDestination(const QString& fileName, const QString& extension, QString* error) const;
-
     LocalVideoDBManager& m_database;
     DetailLookup m_detailLookup;
     QString m_libraryFolder;
     QString m_thumbnailFolder;
     std::chrono::milliseconds m_detailTimeout;
+    std::shared_ptr<ImportRegistry> m_registry;
 };

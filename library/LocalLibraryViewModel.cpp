@@ -21,12 +21,19 @@
 #include "UrlOpener.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QSemaphore>
+#include <QSet>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
 
 Q_DECLARE_LOGGING_CATEGORY(lcLists)
 
@@ -41,6 +48,30 @@ LocalLibraryViewModel::LocalLibraryViewModel(Dependencies dependencies, QObject*
       m_dependencies(dependencies) {}
 
 LocalLibraryViewModel::~LocalLibraryViewModel() {
+    const bool running =
+        std::any_of(m_importQueues.cbegin(), m_importQueues.cend(),
+                    [](const ImportBatch& batch) { return batch.finished->available() == 0; });
+    if (!running) {
+        m_importQueues.clear();
+        return;
+    }
+    // Quitting mid-batch: no file starts after this, the file being imported ends at its next step
+    // (its server answer would come on a main loop that no longer turns), and a batch that still
+    // runs past the limit (a long copy) is left to the end of the process instead of holding it.
+    *m_importsCancelled = true;
+    if (m_dependencies.importer)
+        m_dependencies.importer->cancelImports();
+    const QDeadlineTimer deadline(importTeardownLimit);
+    for (ImportBatch& batch : m_importQueues) {
+        if (batch.progress) {
+            batch.progress->close();
+            batch.progress->deleteLater();
+        }
+        if (batch.finished->tryAcquire(1, int(std::max<qint64>(0, deadline.remainingTime()))))
+            continue;
+        qCWarning(lcLists) << "an import batch is still running; it ends with the process";
+        (void)batch.queue.release();
+    }
     m_importQueues.clear();
 }
 
@@ -215,7 +246,10 @@ void LocalLibraryViewModel::deleteItemAction() {
                 qCWarning(lcLists) << "remove:" << file.errorString() << *path;
         }
     } else {
-        qCWarning(lcLists) << "remove: the stored address names no file:" << video.url.left(200);
+        // Without a file to go with it the row stays: nothing is removed and nobody is told.
+        qCWarning(lcLists) << "remove: the stored address names no file, nothing removed:"
+                           << video.url.left(200);
+        return;
     }
     m_dependencies.database->deleteBySign(video.sign);
     reloadVideoList(false);
@@ -270,28 +304,91 @@ bool LocalLibraryViewModel::removeLibraryEntry(const QString& path) {
     return entry.isDir() && !entry.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path);
 }
 
-void LocalLibraryViewModel::clearAllConfirmed() {
-    const QDir library(m_dependencies.libraryDirectory);
-    if (!library.exists()) {
-        qCWarning(lcLists) << "clear all: no library folder" << m_dependencies.libraryDirectory;
-        return;
+namespace {
+// The names in `folder` other than hidden ones, sorted; none when the folder cannot be read.
+std::optional<QStringList> visibleEntries(const QString& folder, QString* error) {
+    DIR* directory = ::opendir(QFile::encodeName(folder).constData());
+    if (!directory) {
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+        return std::nullopt;
     }
-    const QFileInfoList entries =
-        library.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
-    for (const QFileInfo& entry : entries) {
-        if (removeLibraryEntry(entry.filePath()))
-            continue;
-        qCWarning(lcLists) << "clear all: could not remove" << entry.filePath();
-        // Part of the library is gone: its rows go too, so that no row names a missing file.
-        for (const VideoDetail& video : m_dependencies.database->selectAll()) {
-            const std::optional<QString> path = LocalVideoPath::fromStoredUrl(video.url);
-            if (path && !QFileInfo::exists(*path))
-                m_dependencies.database->deleteBySign(video.sign);
+    QStringList names;
+    int readError = 0;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(directory);
+        if (!entry) {
+            readError = errno;
+            break;
         }
-        reloadVideoList(true);
+        const QString name = QFile::decodeName(entry->d_name);
+        if (!name.startsWith(QLatin1Char('.')))
+            names.append(name);
+    }
+    ::closedir(directory);
+    if (readError != 0) {
+        *error = QString::fromLocal8Bit(std::strerror(readError));
+        return std::nullopt;
+    }
+    names.sort();
+    return names;
+}
+} // namespace
+
+void LocalLibraryViewModel::clearAllConfirmed() {
+    const QString folder = m_dependencies.libraryDirectory;
+    // The folder is listed before the table is read: a video placed in between then keeps its
+    // file rather than leaving its row without one.
+    QString error;
+    const std::optional<QStringList> listed = visibleEntries(folder, &error);
+    if (!listed) {
+        qCWarning(lcLists).noquote() << "clear all: cannot list the library folder" << folder << ":" << error;
         return;
     }
-    m_dependencies.database->deleteAll();
+    const std::optional<std::vector<VideoDetail>> rows = m_dependencies.database->selectAllIfReadable();
+    if (!rows) {
+        // An unreadable table looks empty: clearing would delete every file the user cannot see.
+        qCWarning(lcLists) << "clear all: the library database cannot be read; nothing deleted";
+        if (m_dependencies.alerts)
+            m_dependencies.alerts->showMessage(
+                localized("The video library cannot be read, so nothing was deleted"));
+        return;
+    }
+
+    // Each video goes as its file and then its row, so that a process killed at any moment leaves
+    // at most one row whose file is gone. The first failure stops the clearing there.
+    QSet<QString> remaining(listed->cbegin(), listed->cend());
+    const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
+    for (const VideoDetail& video : *rows) {
+        const std::optional<QString> path = LocalVideoPath::fromStoredUrl(video.url);
+        if (path) {
+            const QFileInfo file(*path);
+            const QString name = file.fileName();
+            if (QFileInfo(file.absolutePath()).canonicalFilePath() == canonicalFolder &&
+                remaining.contains(name)) {
+                if (!removeLibraryEntry(QDir(folder).filePath(name))) {
+                    qCWarning(lcLists) << "clear all: could not remove" << QDir(folder).filePath(name);
+                    reloadVideoList(true);
+                    return;
+                }
+                remaining.remove(name);
+            }
+        }
+        if (!m_dependencies.database->deleteBySign(video.sign)) {
+            qCWarning(lcLists) << "clear all: could not delete the row of" << video.sign;
+            reloadVideoList(true);
+            return;
+        }
+    }
+    // Then whatever else the folder held (files without rows, folders).
+    for (const QString& name : *listed) {
+        if (!remaining.contains(name))
+            continue;
+        if (!removeLibraryEntry(QDir(folder).filePath(name))) {
+            qCWarning(lcLists) << "clear all: could not remove" << QDir(folder).filePath(name);
+            break;
+        }
+    }
     reloadVideoList(true);
 }
 
@@ -320,24 +417,39 @@ void LocalLibraryViewModel::importVideoFiles(const QList<QUrl>& urls, std::funct
             controller->showCentredOn(collectionView() ? collectionView()->window() : nullptr);
     });
 
-    m_importQueues.push_back(std::make_unique<DispatchQueue>(QStringLiteral("importFromDrag")));
-    DispatchQueue* queue = m_importQueues.back().get();
+    m_importQueues.push_back(ImportBatch{std::make_unique<DispatchQueue>(QStringLiteral("importFromDrag")),
+                                         std::make_shared<QSemaphore>(0), controller});
+    DispatchQueue* queue = m_importQueues.back().queue.get();
+    const std::shared_ptr<QSemaphore> finished = m_importQueues.back().finished;
+    const std::shared_ptr<std::atomic<bool>> cancelled = m_importsCancelled;
     LocalLibraryModel* importer = m_dependencies.importer;
     DistributedNotificationCenter* distributed = m_dependencies.distributed;
-    queue->async([urls, controller, guard, importer, distributed, queue, completion = std::move(completion)] {
+    queue->async([urls, controller, guard, importer, distributed, queue, finished, cancelled,
+                  completion = std::move(completion)] {
         auto semaphore = std::make_shared<QSemaphore>(1);
         for (const QUrl& url : urls) {
             semaphore->acquire();
-            // One file at a time: the next starts once this one has reported.
-            importer->importVideo(url, true, [semaphore, guard](const QString&, ImportVideoStatus status) {
+            if (*cancelled) {
                 semaphore->release();
-                MainThread::post([guard, status] {
-                    if (guard)
-                        guard->showImportError(int(status));
-                });
-            });
+                break;
+            }
+            // One file at a time: the next starts once this one has reported.
+            importer->importVideo(url, true,
+                                  [semaphore, guard, cancelled](const QString&, ImportVideoStatus status) {
+                                      if (!*cancelled)
+                                          MainThread::post([guard, status] {
+                                              if (guard)
+                                                  guard->showImportError(int(status));
+                                          });
+                                      semaphore->release();
+                                  });
         }
         semaphore->acquire();
+        // A batch cut short by quitting leaves the window, the caller and the agent alone.
+        if (*cancelled) {
+            finished->release();
+            return;
+        }
         MainThread::post([guard, controller] {
             if (controller) {
                 controller->close();
@@ -354,7 +466,9 @@ void LocalLibraryViewModel::importVideoFiles(const QList<QUrl>& urls, std::funct
         MainThread::post([guard, queue] {
             if (!guard)
                 return;
-            guard->m_importQueues.remove_if([queue](const auto& held) { return held.get() == queue; });
+            guard->m_importQueues.remove_if(
+                [queue](const ImportBatch& held) { return held.queue.get() == queue; });
         });
+        finished->release();
     });
 }

@@ -3,7 +3,10 @@
 #include "LibraryViewModel.h"
 
 #include <QList>
+#include <QPointer>
 #include <QUrl>
+#include <atomic>
+#include <chrono>
 #include <list>
 #include <memory>
 
@@ -16,6 +19,8 @@ class LocalLibraryModel;
 class LocalVideoDBManager;
 class MenuPresenter;
 class Preferences;
+class ProgressWindowController;
+class QSemaphore;
 
 // The local tab: every row of the local library as a grid, the playing video kept selected, a
 // menu on an item (preview, set as wallpaper, remove, show in the file manager) and one on empty
@@ -41,8 +46,12 @@ public:
         NotificationCenter* notifications = nullptr;
     };
 
+    // How long the end of the model waits for the import batches it cuts short.
+    static constexpr std::chrono::milliseconds importTeardownLimit{3000};
+
     explicit LocalLibraryViewModel(Dependencies dependencies, QObject* parent = nullptr);
-    // Waits for the import batches still running.
+    // Ends the import batches still running (for quitting): the file being imported is recorded
+    // whole or leaves nothing, no other starts, and the wait is bounded by importTeardownLimit.
     ~LocalLibraryViewModel() override;
 
     // The video whose item menu was opened last (kept across reloads).
@@ -92,5 +101,12 @@ private:
     Dependencies m_dependencies;
     std::optional<VideoDetail> m_currentItem;
     // One serial queue per running import batch, released on the main thread once it is done.
-    std::list<std::unique_ptr<DispatchQueue>> m_importQueues;
+    struct ImportBatch {
+        std::unique_ptr<DispatchQueue> queue;
+        std::shared_ptr<QSemaphore> finished; // released when the batch's block is done
+        QPointer<ProgressWindowController> progress;
+    };
+    std::list<ImportBatch> m_importQueues;
+    // Set once, when the model goes while batches run.
+    std::shared_ptr<std::atomic<bool>> m_importsCancelled = std::make_shared<std::atomic<bool>>(false);
 };

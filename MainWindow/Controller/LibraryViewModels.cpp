@@ -11,8 +11,16 @@ LibraryViewModels::~LibraryViewModels() {
     for (LibraryViewModel* model :
          {static_cast<LibraryViewModel*>(m_web.get()), static_cast<LibraryViewModel*>(m_local.get()),
           static_cast<LibraryViewModel*>(m_download.get())}) {
-        if (model && model->collectionView() && model->collectionView()->delegate() == model)
-            LibraryViewModel::unbind(model->collectionView());
+        CollectionView* view = model ? model->collectionView() : nullptr;
+        if (!view)
+            continue;
+        // Unbinding forgets the view on the model's side only: the view's own pointers go here.
+        if (view->delegate() == model)
+            LibraryViewModel::unbind(view);
+        if (view->delegate() == static_cast<CollectionViewDelegate*>(model))
+            view->setDelegate(nullptr);
+        if (view->dataSource() == static_cast<CollectionViewDataSource*>(model))
+            view->setDataSource(nullptr);
     }
 }
 

@@ -730,6 +730,11 @@ void VideoLibraryViewController::performDrop(const QList<QUrl>& urls) {
         if (url.isLocalFile() && types.contains(QFileInfo(url.path()).suffix().toLower()))
             kept.append(url);
     }
+    // A drag of web links only brings no file: no batch, no progress window, nothing for the agent.
+    if (kept.isEmpty()) {
+        qCInfo(lcLibraryPage) << "drop ignored: no local video file among" << urls.size() << "links";
+        return;
+    }
     if (m_deps.lists)
         m_deps.lists->importVideoFiles(kept, {});
 }

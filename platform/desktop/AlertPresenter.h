@@ -16,8 +16,9 @@ public:
     // has dismissed it.
     virtual void showMessage(const QString& message) = 0;
     // A question attached to `window` (modal for that window only) with `buttons` from left to
-    // right; returns at once. `answered` runs on the main thread with the index of the button
-    // chosen, or -1 when the alert was closed otherwise.
+    // right, the first being the default one that Return and Escape answer; returns at once.
+    // `answered` runs on the main thread with the index of the button chosen, or -1 when the alert
+    // was closed otherwise.
     virtual void confirm(QWidget* window, const QString& message, const QStringList& buttons, Style style,
                          std::function<void(int button)> answered) = 0;
 };

@@ -20,14 +20,17 @@ void MessageBoxAlertPresenter::confirm(QWidget* window, const QString& message, 
     box->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
     QList<QAbstractButton*> made;
     for (int i = 0; i < buttons.size(); ++i) {
-        // The last button is the default one, the first the one Escape answers.
-        const auto role = i + 1 == buttons.size() ? QMessageBox::AcceptRole : QMessageBox::RejectRole;
+        // The first button is the safe answer: Return and Escape both give it. The others take
+        // Return only when clicked into explicitly, never by having the focus.
+        const auto role = i == 0 ? QMessageBox::RejectRole : QMessageBox::AcceptRole;
         QPushButton* button = box->addButton(buttons.at(i), role);
         made << button;
-        if (i + 1 == buttons.size())
+        if (i == 0) {
             box->setDefaultButton(button);
-        if (i == 0)
             box->setEscapeButton(button);
+        } else {
+            button->setAutoDefault(false);
+        }
     }
     QObject::connect(box, &QMessageBox::finished, box, [box, made, answered = std::move(answered)](int) {
         if (answered)

@@ -13,4 +13,8 @@ public:
     // in the kernel where it can. False with `error` set when any read or write fails (a full disk
     // too); the destination then holds an unknown part of the data.
     static bool copy(const QString& source, const QString& destination, QString* error = nullptr);
+    // Renames `from` to `to` unless anything (a dangling link too) is at `to`: false with errno
+    // EEXIST then, or the rename's own errno. Where the file system has no such rename, a hard link
+    // (which fails the same way) is made and the old name removed.
+    static bool renameWithoutReplacing(const QString& from, const QString& to);
 };

@@ -22,7 +22,7 @@ ResultSet::ResultSet(Database* database, QString sql, sqlite3_stmt* statement,
 
 ResultSet::ResultSet(ResultSet&& other) noexcept
     : m_database(other.m_database), m_sql(std::move(other.m_sql)), m_statement(other.m_statement),
-      m_columns(std::move(other.m_columns)) {
+      m_columns(std::move(other.m_columns)), m_failed(other.m_failed) {
     other.m_statement = nullptr;
 }
 
@@ -33,6 +33,7 @@ ResultSet& ResultSet::operator=(ResultSet&& other) noexcept {
         m_sql = std::move(other.m_sql);
         m_statement = other.m_statement;
         m_columns = std::move(other.m_columns);
+        m_failed = other.m_failed;
         other.m_statement = nullptr;
     }
     return *this;
@@ -55,8 +56,10 @@ bool ResultSet::next() {
     const int rc = sqlite3_step(m_statement);
     if (rc == SQLITE_ROW)
         return true;
-    if (rc != SQLITE_DONE)
+    if (rc != SQLITE_DONE) {
+        m_failed = true;
         m_database->recordError();
+    }
     // Done (or failed): release the statement, and with it the read lock on the file, at once.
     finish();
     return false;

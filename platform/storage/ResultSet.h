@@ -23,6 +23,8 @@ public:
 
     // Moves to the next row; false at the end or on a failure (see Database::lastErrorMessage).
     bool next();
+    // True once next() has stopped on a failure rather than at the end of the rows.
+    bool failed() const { return m_failed; }
 
     int columnIndex(const QString& name) const; // -1 when the query has no such column
     qint64 longLongIntForColumn(const QString& name) const;
@@ -44,4 +46,5 @@ private:
     QString m_sql;
     sqlite3_stmt* m_statement;
     std::shared_ptr<const Columns> m_columns;
+    bool m_failed = false;
 };

@@ -180,15 +180,28 @@ std::optional<VideoDetail> LocalVideoDBManager::selectBySignLocked(const QString
     return last;
 }
 
-std::vector<VideoDetail> LocalVideoDBManager::selectAll() {
-    std::lock_guard lock(m_mutex);
-    std::vector<VideoDetail> videos;
+bool LocalVideoDBManager::readAllLocked(std::vector<VideoDetail>& videos) {
     auto rows = m_db.executeQuery(selectAllSQL);
     if (!rows)
-        return videos;
+        return false;
     const RowReader reader(*rows);
     while (rows->next())
         videos.push_back(reader.read(*rows));
+    return !rows->failed();
+}
+
+std::vector<VideoDetail> LocalVideoDBManager::selectAll() {
+    std::lock_guard lock(m_mutex);
+    std::vector<VideoDetail> videos;
+    readAllLocked(videos);
+    return videos;
+}
+
+std::optional<std::vector<VideoDetail>> LocalVideoDBManager::selectAllIfReadable() {
+    std::lock_guard lock(m_mutex);
+    std::vector<VideoDetail> videos;
+    if (!readAllLocked(videos))
+        return std::nullopt;
     return videos;
 }
 

@@ -27,6 +27,9 @@ public:
     bool insert(const VideoDetail& video);
     std::optional<VideoDetail> selectBySign(const QString& sign);
     std::vector<VideoDetail> selectAll();
+    // Every row, or none when the table cannot be read (no database, a damaged file): for callers
+    // that must not take an unreadable library for an empty one.
+    std::optional<std::vector<VideoDetail>> selectAllIfReadable();
     bool deleteBySign(const QString& sign);
     bool deleteAll();
 
@@ -39,6 +42,8 @@ public:
 
 private:
     std::optional<VideoDetail> selectBySignLocked(const QString& sign);
+    // Appends the rows read; false when the query failed at any point.
+    bool readAllLocked(std::vector<VideoDetail>& videos);
     // Runs `body` inside a write transaction taken at its start, committed when `body` succeeds and
     // rolled back otherwise; false when the transaction cannot be had or committed.
     template <typename Body> bool writing(Body body);

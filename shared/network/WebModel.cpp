@@ -262,9 +262,10 @@ void WebModel::requestBaseInfo(std::function<void(std::optional<BaseInfoResponse
 void WebModel::requestVideoList(const VideoListRequest& request,
                                 std::function<void(std::optional<VideoListResponse>, int, bool)> completion) {
     m_latestRequest = request;
+    // A request that is never sent still gets its answer, or the list would wait for it for ever.
     const QByteArray json = request.toJson();
     if (json.isEmpty())
-        return;
+        return call(completion, std::optional<VideoListResponse>(), 0, true);
     const auto status = send(502, QString::fromUtf8(json), srcURL(), [this, completion](const Reply& reply) {
         std::optional<VideoListResponse> response;
         if (const auto opened = open(reply))
@@ -273,7 +274,7 @@ void WebModel::requestVideoList(const VideoListRequest& request,
             bound(response->data, 502);
         call(completion, response, reply.statusCode, reply.noResponse);
     });
-    if (status == Envelope::SealStatus::cipherError)
+    if (status != Envelope::SealStatus::sealed)
         call(completion, std::optional<VideoListResponse>(), 0, true);
 }
 

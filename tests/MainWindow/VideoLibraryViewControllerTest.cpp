@@ -438,6 +438,18 @@ TEST(VideoLibraryViewController, ADropOnTheLocalTabImportsItsVideoFilesWhateverT
     EXPECT_EQ(rig.lists.imports.size(), 1u);
 }
 
+TEST(VideoLibraryViewController, ADropOfWebLinksOnlyRunsNoImportBatch) {
+    Rig rig;
+    rig.preferences.setAlreadyImportVideo(true);
+    rig.page->show();
+    QWidget* viewport = rig.page->collectionView()->viewport();
+    Dragging drag({});
+    drag.data.setUrls({QUrl("https://example.com/clip.mp4"), QUrl("http://127.0.0.1/b.MOV")});
+    drag.enter(viewport);
+    drag.drop(viewport);
+    EXPECT_TRUE(rig.lists.imports.empty()) << "an empty batch would show the progress window";
+}
+
 TEST(VideoLibraryViewController, TheImportButtonShowsTheLocalTabBeforeImporting) {
     Rig rig;
     rig.page->show();

@@ -178,6 +178,41 @@ TEST_F(DownloadManagerTest, LeftoversAreCleanedOnlyInTheEnginesOwnFolder) {
     EXPECT_TRUE(QDir(temporary).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
+// A user's file that happens to carry the video's name keeps its bytes; the download goes beside it
+// under a name of its own, and its row says where. A second copy of a video already recorded goes.
+TEST_F(DownloadManagerTest, ADownloadNeverReplacesAFileItDidNotMake) {
+    const QByteArray body = randomBody(60000, 21);
+    const VideoDetail video = serve("n.mp4", body, 6);
+    const QString taken = library + "/" + video.sign + ".mp4";
+    writeFile(taken, "the user's own video");
+    VideoDetail users;
+    users.sign = "users-own-sign";
+    users.url = QUrl::fromLocalFile(taken).toString();
+    ASSERT_TRUE(database->insert(users));
+
+    auto manager = makeManager();
+    manager->add(video);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return manager->progressArray().isEmpty() && updates == 1; }));
+    EXPECT_EQ(readFile(taken), "the user's own video");
+    const auto row = database->selectBySign(video.sign);
+    ASSERT_TRUE(row.has_value());
+    const QString placed = QUrl(row->url).toLocalFile();
+    EXPECT_NE(placed, taken);
+    EXPECT_EQ(QFileInfo(placed).absolutePath(), library);
+    EXPECT_TRUE(placed.endsWith(".mp4"));
+    EXPECT_EQ(readFile(placed), body);
+    EXPECT_EQ(libraryFiles().size(), 2);
+    EXPECT_EQ(database->selectBySign("users-own-sign")->url, users.url);
+
+    // The same video again, its file still in place: no second copy stays behind.
+    manager->add(video);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return manager->progressArray().isEmpty() && updates == 2; }));
+    TestHome::spin(std::chrono::milliseconds(100));
+    EXPECT_EQ(libraryFiles().size(), 2);
+    EXPECT_EQ(database->selectBySign(video.sign)->url, row->url);
+    EXPECT_EQ(readFile(placed), body);
+}
+
 TEST_F(DownloadManagerTest, ALibraryFolderGoneSinceTheStartIsMadeAgain) {
     auto manager = makeManager();
     ASSERT_TRUE(QDir(library).removeRecursively());

@@ -354,3 +354,34 @@ TEST_F(LocalLibraryModelTest, ManyImportsAtOnceEachReportOnce) {
     for (const VideoDetail& record : records)
         EXPECT_TRUE(QFileInfo::exists(LocalVideoPath::fromStoredUrl(record.url).value_or(QString())));
 }
+
+// What a killed import left: the hidden parts whose row was written are put in place, the others
+// go; nothing else in either folder is touched.
+TEST_F(LocalLibraryModelTest, AStartFinishesOrRemovesWhatKilledImportsLeft) {
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    write(QDir(library).filePath(".kept.mp4.importing"), "recorded video");
+    write(QDir(thumbnails).filePath(".KeptThumb1.png.importing"), "recorded thumbnail");
+    write(QDir(library).filePath(".lost.mp4.importing"), "unrecorded video");
+    write(QDir(thumbnails).filePath(".LostThumb1.png.importing"), "unrecorded thumbnail");
+    write(QDir(library).filePath("user.mp4"), "the user's");
+    write(QDir(library).filePath(".user.mp4.importing"), "a row's file that is there already");
+    VideoDetail kept;
+    kept.sign = "kept";
+    kept.url = LocalVideoPath::fileUrlText(QDir(library).filePath("kept.mp4"));
+    kept.imgurl = LocalVideoPath::fileUrlText(QDir(thumbnails).filePath("KeptThumb1.png"));
+    ASSERT_TRUE(database->insert(kept));
+    VideoDetail user;
+    user.sign = "user";
+    user.url = QDir(library).filePath("user.mp4"); // a plain path, as the server's records keep
+    ASSERT_TRUE(database->insert(user));
+
+    model->finishInterruptedImports();
+    EXPECT_EQ(filesIn(library), (QStringList{"kept.mp4", "user.mp4"}));
+    EXPECT_EQ(contents(QDir(library).filePath("kept.mp4")), "recorded video");
+    EXPECT_EQ(contents(QDir(library).filePath("user.mp4")), "the user's");
+    EXPECT_EQ(filesIn(thumbnails, {"*.png*"}), QStringList{"KeptThumb1.png"});
+}

@@ -19,6 +19,9 @@
 #include <QDir>
 #include <QFile>
 #include <atomic>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -368,4 +371,83 @@ TEST_F(LocalLibraryViewModelTest, MenusFollowTheVideoAndTheBoundModel) {
     auto release = mouseEvent(QEvent::MouseButtonRelease, Qt::RightButton, QPoint(790, 590));
     model->rightMouseUp(rig.collectionView, release.get());
     EXPECT_EQ(menus.shown.size(), shown);
+}
+
+TEST_F(LocalLibraryViewModelTest, RemoveOfAnAddressThatNamesNoFileDoesNothing) {
+    VideoDetail odd;
+    odd.sign = "odd";
+    odd.url = "https://example.org/clip.mp4";
+    database->insert(odd);
+    VideoDetail relative = odd;
+    relative.sign = "relative";
+    relative.url = "clips/clip.mp4";
+    database->insert(relative);
+    model->reloadVideoList(true);
+    TestHome::spin(50ms);
+    auto press = mouseEvent(QEvent::MouseButtonPress, Qt::RightButton);
+    for (int item : {0, 1}) {
+        model->didRightClickItemAt(rig.collectionView, IndexPath(item), press.get());
+        menus.choose("Remove");
+    }
+    EXPECT_TRUE(database->selectBySign("odd").has_value());
+    EXPECT_TRUE(database->selectBySign("relative").has_value());
+    TestHome::spin(200ms);
+    EXPECT_EQ(posts, 0) << "nothing removed, nothing posted";
+}
+
+TEST_F(LocalLibraryViewModelTest, ClearAllChangesNothingWhenTheFolderCannotBeListed) {
+    addRow("a", touch(QDir(library).filePath("a.mp4")));
+    // No descriptor left for the folder (the test may run with the power to read any folder, so
+    // permissions would not do): the folder is there but cannot be opened.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(lowestFree, 0);
+    ::close(lowestFree);
+    rlimit tight = saved;
+    tight.rlim_cur = rlim_t(lowestFree);
+    alerts.answer = 1;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    model->clearAllItemAction();
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_TRUE(database->selectBySign("a").has_value());
+    EXPECT_TRUE(QFile::exists(QDir(library).filePath("a.mp4")));
+    EXPECT_TRUE(alerts.messages.isEmpty());
+}
+
+TEST_F(LocalLibraryViewModelTest, ClearAllDeletesNothingWhenTheLibraryCannotBeRead) {
+    touch(QDir(library).filePath("a.mp4"));
+    touch(QDir(library).filePath("b.mov"));
+    // A database file that is no database: the list reads as empty, yet the videos are the user's.
+    QFile damaged(home.file("damaged.db"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(8192, 'x'));
+    damaged.close();
+    auto broken = std::make_unique<LocalVideoDBManager>(home.file("damaged.db"));
+    std::swap(database, broken);
+    auto unreadable = makeModel<LocalLibraryViewModel>();
+    std::swap(database, broken);
+    alerts.answer = 1;
+    unreadable->clearAllItemAction();
+    EXPECT_EQ(libraryFiles(), (QStringList{"a.mp4", "b.mov"}));
+    ASSERT_EQ(alerts.messages.size(), 1);
+    EXPECT_EQ(alerts.messages.front(), "The video library cannot be read, so nothing was deleted");
+}
+
+TEST_F(LocalLibraryViewModelTest, ClearAllTakesEachFileWithItsRowAndThenTheRest) {
+    // A row outside the folder and one whose file is gone go without touching anything else; a
+    // file without a row and a folder go too; hidden entries stay.
+    addRow("in", touch(QDir(library).filePath("in.mp4")));
+    const QString outside = touch(home.file("outside.mp4"));
+    addRow("out", outside);
+    addRow("gone", QDir(library).filePath("gone.mp4"));
+    touch(QDir(library).filePath("stray.mp4"));
+    QDir(library).mkpath("folder");
+    touch(QDir(library).filePath(".hidden"));
+    alerts.answer = 1;
+    model->clearAllItemAction();
+    EXPECT_EQ(rows(), 0);
+    EXPECT_TRUE(QFile::exists(outside));
+    EXPECT_EQ(QDir(library).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{".hidden"});
 }

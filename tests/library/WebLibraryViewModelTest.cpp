@@ -2,6 +2,7 @@
 
 #include "AppImage.h"
 #include "DownloadManager.h"
+#include "Envelope.h"
 #include "ListModelTestSupport.h"
 #include "LocalVideoDBManager.h"
 #include "Preferences.h"
@@ -253,6 +254,24 @@ TEST_F(WebLibraryViewModelTest, StateViewsForNoServerBrokenServerAndEmptyCatalog
     EXPECT_EQ(model->footerText(), QString());
     EXPECT_FALSE(reported.isEmpty());
     EXPECT_FALSE(reported.last().has_value()) << "an empty list reports no video";
+}
+
+// A first page that is never sent (it cannot be enciphered) fails at once instead of loading for ever.
+TEST_F(WebLibraryViewModelTest, AFirstPageThatCannotBeSentShowsTheFailure) {
+    WebModel::Options options;
+    options.baseURL = server.baseUrl();
+    options.standardDefaults = standard.get();
+    options.suite = suite.get();
+    options.notifications = &notifications;
+    options.scheduleRefreshes = false;
+    options.envelope = Envelope("not a key", Envelope::defaultIV());
+    web = std::make_unique<WebModel>(options);
+    model = makeModel();
+    loadFirstPage();
+    EXPECT_EQ(model->loadStatus(), LoadStatus::loadedAll);
+    ASSERT_NE(model->refreshSubView(), nullptr);
+    EXPECT_EQ(model->refreshSubView()->title(), "Fail to connect network");
+    EXPECT_TRUE(server.requestsFor("502").isEmpty());
 }
 
 TEST_F(WebLibraryViewModelTest, OnlyTheReplyToTheLatestListingCounts) {

@@ -86,7 +86,7 @@ TEST(AlertPresenterTest, ConfirmationIsAWindowModalWarningAnsweredByButtonIndex)
             ok = qobject_cast<QPushButton*>(button);
     }
     EXPECT_TRUE(titles.contains("Cancel") && titles.contains("OK"));
-    EXPECT_EQ(box->defaultButton(), ok);
+    EXPECT_EQ(box->defaultButton()->text(), "Cancel");
     QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_EQ(answer, 1);
 
@@ -98,6 +98,36 @@ TEST(AlertPresenterTest, ConfirmationIsAWindowModalWarningAnsweredByButtonIndex)
     ASSERT_NE(second, nullptr);
     QTest::keyClick(second, Qt::Key_Escape);
     EXPECT_EQ(answer, 0) << "Escape answers the first button";
+}
+
+// Return must never answer a destructive "OK": the first button is the default, also when the
+// focus sits on another button.
+TEST(AlertPresenterTest, ReturnAnswersTheFirstButton) {
+    QWidget window;
+    window.resize(400, 300);
+    window.show();
+    MessageBoxAlertPresenter alerts;
+    for (const bool focusOk : {false, true}) {
+        int answer = -2;
+        alerts.confirm(&window, "Are you sure to clear all the videos", {"Cancel", "OK"},
+                       AlertPresenter::Style::warning, [&](int button) { answer = button; });
+        TestHome::spin(20ms);
+        QMessageBox* box = nullptr;
+        for (QMessageBox* candidate : window.findChildren<QMessageBox*>())
+            if (candidate->isVisible())
+                box = candidate;
+        ASSERT_NE(box, nullptr);
+        QAbstractButton* ok = nullptr;
+        for (QAbstractButton* button : box->buttons())
+            if (button->text() == "OK")
+                ok = button;
+        ASSERT_NE(ok, nullptr);
+        if (focusOk)
+            ok->setFocus();
+        QTest::keyClick(focusOk ? static_cast<QWidget*>(ok) : box, Qt::Key_Return);
+        EXPECT_EQ(answer, 0) << (focusOk ? "with the focus on OK" : "with the focus left alone");
+        TestHome::spin(20ms);
+    }
 }
 
 TEST(MenuPresenterTest, PopsUpTheItemsInOrderAndRunsTheChosenOne) {
