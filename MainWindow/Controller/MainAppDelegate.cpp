@@ -145,13 +145,18 @@ void MainAppDelegate::uploadCrashReports() {
     const QString folder = m_deps.crashFolder;
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return;
-    QDirIterator entries(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
-                         QDirIterator::Subdirectories);
+    // Hidden files and folders are left out, and so are logs still being written (".part"): the
+    // writer renames a log to its own name only once it is complete.
+    QDirIterator entries(folder, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     const QDir base(folder);
     WebModel& web = m_deps.webModel();
     while (entries.hasNext()) {
         const QString path = entries.next();
-        Console::line(base.relativeFilePath(path));
+        const QString relative = base.relativeFilePath(path);
+        if (relative.endsWith(QLatin1String(".part")) || relative.startsWith(QLatin1Char('.')) ||
+            relative.contains(QLatin1String("/.")))
+            continue;
+        Console::line(relative);
         // The flag is true only when the server took the log; any other outcome keeps the file
         // for the next start.
         web.uploadCrashLog(path, [path](std::optional<QString>, bool delivered) {

@@ -15,6 +15,7 @@
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <QWidget>
 #include <csignal>
@@ -255,6 +256,24 @@ TEST_F(DelegateTest, CrashLogsAreDeletedOnlyOnceTheServerTookThem) {
         return !QFile::exists(crashFolder + "/1700000000.txt") &&
                !QFile::exists(crashFolder + "/older/1600000000.txt");
     }));
+}
+
+TEST_F(DelegateTest, OnlyCompleteLogsAreUploaded) {
+    const QStringList names{"1700000000.txt", "1700000001.txt.part", ".1700000002.txt", ".old/1600000000.txt",
+                            "older/1600000001.txt.part"};
+    for (const QString& name : names) {
+        QDir().mkpath(QFileInfo(crashFolder + "/" + name).absolutePath());
+        QFile file(crashFolder + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("std::runtime_error\n\n(null)\n\nversion: 1.0.10\n\nboom");
+    }
+    storeVersion("1.0.10.0");
+    make().applicationDidFinishLaunching();
+    EXPECT_TRUE(TestHome::waitUntil([&] { return !QFile::exists(crashFolder + "/1700000000.txt"); }));
+    TestHome::spin(std::chrono::milliseconds(300));
+    EXPECT_EQ(server.requestsFor("25").size(), 1);
+    for (const QString& name : names.mid(1))
+        EXPECT_TRUE(QFile::exists(crashFolder + "/" + name)) << name.toStdString();
 }
 
 TEST_F(DelegateTest, NoCrashFolderUploadsNothing) {
