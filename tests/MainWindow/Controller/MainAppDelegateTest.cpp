@@ -19,8 +19,10 @@
 #include <QTimer>
 #include <QWidget>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -30,7 +32,11 @@ struct FakeAgent : HelperAgentControl {
     void setLoginItemEnabled(const QString& id, bool enabled) override {
         loginItem << QStringLiteral("%1=%2").arg(id, enabled ? "on" : "off");
         log->push_back("login item");
+        entry = enabled;
+        if (onChange)
+            onChange();
     }
+    bool isLoginItemEnabled(const QString&) override { return entry; }
     bool isRunning(const QString&) override { return running; }
     void launch(const QString& id) override {
         launched << id;
@@ -39,6 +45,8 @@ struct FakeAgent : HelperAgentControl {
     QStringList loginItem;
     QStringList launched;
     bool running = false;
+    bool entry = true; // the autostart entry exists
+    std::function<void()> onChange;
     std::vector<std::string>* log = nullptr;
 };
 
@@ -211,6 +219,44 @@ TEST_F(DelegateTest, ALaterLaunchStartsTheAgentOnlyWhenItIsNotRunningAndLeavesTh
     make().applicationDidFinishLaunching();
     EXPECT_EQ(agent.launched, QStringList{helper});
     EXPECT_TRUE(agent.loginItem.isEmpty());
+}
+
+TEST_F(DelegateTest, EachLaterStartBringsTheLoginItemInStepWithTheStoredSetting) {
+    storeVersion("1.0.10.0");
+    setImported(true);
+    agent.running = true;
+    // A run killed between writing the setting and removing the entry: the entry goes now.
+    suite->setBool(false, "autolaunch");
+    suite->synchronize();
+    agent.entry = true;
+    make().applicationDidFinishLaunching();
+    EXPECT_EQ(agent.loginItem, QStringList{helper + "=off"});
+
+    // And the other way round: the entry comes back.
+    agent.loginItem.clear();
+    suite->setBool(true, "autolaunch");
+    suite->synchronize();
+    agent.entry = false;
+    make().applicationDidFinishLaunching();
+    EXPECT_EQ(agent.loginItem, QStringList{helper + "=on"});
+
+    // In step already: left alone.
+    agent.loginItem.clear();
+    make().applicationDidFinishLaunching();
+    EXPECT_TRUE(agent.loginItem.isEmpty());
+    EXPECT_TRUE(agent.launched.isEmpty());
+}
+
+TEST_F(DelegateTest, UntickingLaunchAtLoginWritesTheSettingBeforeTheLoginItemChanges) {
+    storeVersion("1.0.10.0");
+    setImported(true);
+    agent.running = true;
+    make().applicationDidFinishLaunching();
+    std::optional<QString> storedAtChange;
+    agent.onChange = [&] { storedAtChange = UserDefaults(suite->filePath()).stringForKey("autolaunch"); };
+    preferences->setAutolaunch(false);
+    EXPECT_EQ(agent.loginItem, QStringList{helper + "=off"});
+    EXPECT_EQ(storedAtChange, QString("false"));
 }
 
 TEST_F(DelegateTest, ALaterLaunchBeforeTheImportWaitsForIt) {
