@@ -63,6 +63,9 @@ void MainAppDelegate::applicationDidFinishLaunching() {
 
     m_autolaunchObserveDispose =
         observe(&preferences, &Preferences::autolaunchChanged, this, [this](bool enabled) {
+            // The setting reaches the file before the login item changes: a program killed in
+            // between leaves the file right, and the next start brings the login item in step.
+            m_deps.preferences->suite().synchronize();
             m_deps.helperAgent->setLoginItemEnabled(QString::fromLatin1(helperBundleIdentifier), enabled);
         });
 }
@@ -85,10 +88,16 @@ void MainAppDelegate::recordVersion() {
 
 void MainAppDelegate::runHelperRule() {
     const QString identifier = QString::fromLatin1(helperBundleIdentifier);
-    if (m_firstLaunch)
-        m_deps.helperAgent->setLoginItemEnabled(identifier, m_deps.preferences->autolaunch());
-    else
-        launchHelperIfNeeded();
+    const bool autolaunch = m_deps.preferences->autolaunch();
+    if (m_firstLaunch) {
+        m_deps.helperAgent->setLoginItemEnabled(identifier, autolaunch);
+        return;
+    }
+    // An earlier run may have ended between writing the setting and changing the login item; the
+    // stored setting is what the user chose. Enabling also starts the agent, as the launch below would.
+    if (m_deps.helperAgent->isLoginItemEnabled(identifier) != autolaunch)
+        m_deps.helperAgent->setLoginItemEnabled(identifier, autolaunch);
+    launchHelperIfNeeded();
 }
 
 void MainAppDelegate::launchHelperIfNeeded() {
@@ -145,13 +154,18 @@ void MainAppDelegate::uploadCrashReports() {
     const QString folder = m_deps.crashFolder;
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return;
-    QDirIterator entries(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
-                         QDirIterator::Subdirectories);
+    // Hidden files and folders are left out, and so are logs still being written (".part"): the
+    // writer renames a log to its own name only once it is complete.
+    QDirIterator entries(folder, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     const QDir base(folder);
     WebModel& web = m_deps.webModel();
     while (entries.hasNext()) {
         const QString path = entries.next();
-        Console::line(base.relativeFilePath(path));
+        const QString relative = base.relativeFilePath(path);
+        if (relative.endsWith(QLatin1String(".part")) || relative.startsWith(QLatin1Char('.')) ||
+            relative.contains(QLatin1String("/.")))
+            continue;
+        Console::line(relative);
         // The flag is true only when the server took the log; any other outcome keeps the file
         // for the next start.
         web.uploadCrashLog(path, [path](std::optional<QString>, bool delivered) {

@@ -11,6 +11,10 @@ void SystemHelperAgentControl::setLoginItemEnabled(const QString& identifier, bo
     m_loginItem.setEnabled(identifier, enabled);
 }
 
+bool SystemHelperAgentControl::isLoginItemEnabled(const QString& identifier) {
+    return m_loginItem.isEnabled(identifier);
+}
+
 bool SystemHelperAgentControl::isRunning(const QString& identifier) {
     return SessionBusName::isOwned(identifier);
 }

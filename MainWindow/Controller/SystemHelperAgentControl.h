@@ -11,6 +11,7 @@ public:
     SystemHelperAgentControl(LoginItem& loginItem, const ApplicationLauncher& launcher);
 
     void setLoginItemEnabled(const QString& identifier, bool enabled) override;
+    bool isLoginItemEnabled(const QString& identifier) override;
     bool isRunning(const QString& identifier) override;
     void launch(const QString& identifier) override;
 

@@ -68,7 +68,12 @@ void PreviewVideoWindow::loadPreview(const QUrl& url) {
     m_loadedURL = url;
     Player* player = m_player.get();
     connect(player, &Player::itemDidReachEnd, this, [player] { player->seekToZero(); });
-    connect(player, &Player::itemDidFail, this, &PreviewVideoWindow::previewFailed, Qt::QueuedConnection);
+    // The report is queued: by the time it arrives another clip may be playing, whose window it
+    // must not hide. The number tells the clips apart (a new player may reuse an old address).
+    const quint64 preview = ++m_previewNumber;
+    connect(
+        player, &Player::itemDidFail, this, [this, preview] { previewFailed(preview); },
+        Qt::QueuedConnection);
     m_playerView = new PlayerView(this);
     layout()->addWidget(m_playerView);
     m_playerView->setPlayer(player);
@@ -78,9 +83,9 @@ void PreviewVideoWindow::loadPreview(const QUrl& url) {
     player->play();
 }
 
-void PreviewVideoWindow::previewFailed() {
+void PreviewVideoWindow::previewFailed(quint64 preview) {
     const QUrl url = m_loadedURL;
-    if (url.isEmpty())
+    if (url.isEmpty() || preview != m_previewNumber)
         return;
     qCInfo(lcPreview) << "preview does not play, opening it in the browser:" << url.toString();
     hide();

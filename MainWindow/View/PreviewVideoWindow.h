@@ -48,7 +48,8 @@ protected:
 
 private:
     void dropPreview();
-    void previewFailed();
+    // A failure of the preview numbered `preview`; ignored when another one has been loaded since.
+    void previewFailed(quint64 preview);
 
     bool m_isCenter = true;
     PlayerFactory m_makePlayer;
@@ -56,4 +57,5 @@ private:
     std::unique_ptr<Player> m_player;
     PlayerView* m_playerView = nullptr;
     QUrl m_loadedURL;
+    quint64 m_previewNumber = 0; // moves on with each preview loaded
 };

@@ -2,12 +2,14 @@
 
 #include "Bundle.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QLoggingCategory>
+#include <QPointer>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <array>
@@ -34,6 +36,34 @@ QString shortest(float value) {
     return QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
 }
 
+// Every live object, so that the end of the program can write what they still hold.
+struct Registry {
+    QMutex mutex;
+    QList<UserDefaults*> live;
+    QPointer<QCoreApplication> hookedApplication;
+};
+
+// Never destroyed: objects with static lifetime leave it during the program's exit.
+Registry& registry() {
+    static Registry* made = new Registry;
+    return *made;
+}
+
+void flushAtExit() {
+    UserDefaults::synchronizeAll();
+}
+
+// Ties the writing to the end of the application's event loop, and to the application object's
+// destruction for changes made while the program tears down; once per application object.
+void hookApplicationLocked(Registry& r) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || r.hookedApplication == app)
+        return;
+    r.hookedApplication = app;
+    QObject::connect(app, &QCoreApplication::aboutToQuit, app, &flushAtExit, Qt::DirectConnection);
+    qAddPostRoutine(&flushAtExit);
+}
+
 bool textIsTrue(const QString& text) {
     const QString t = text.trimmed().toLower();
     if (t == QLatin1String("true") || t == QLatin1String("yes"))
@@ -48,11 +78,34 @@ UserDefaults::UserDefaults(const QString& filePath)
     : m_path(filePath), m_nativePath(QFile::encodeName(filePath)) {
     QDir().mkpath(QFileInfo(filePath).absolutePath());
     lookAtFile();
+    Registry& r = registry();
+    QMutexLocker lock(&r.mutex);
+    r.live.append(this);
+    hookApplicationLocked(r);
 }
 
 UserDefaults::~UserDefaults() {
+    {
+        Registry& r = registry();
+        QMutexLocker lock(&r.mutex);
+        r.live.removeOne(this);
+    }
     if (!m_pending.isEmpty())
         synchronize();
+}
+
+void UserDefaults::synchronizeAll() {
+    Registry& r = registry();
+    QMutexLocker lock(&r.mutex);
+    for (UserDefaults* defaults : std::as_const(r.live)) {
+        bool pending = false;
+        {
+            QMutexLocker own(&defaults->m_mutex);
+            pending = !defaults->m_pending.isEmpty();
+        }
+        if (pending)
+            defaults->synchronize();
+    }
 }
 
 UserDefaults& UserDefaults::standard() {

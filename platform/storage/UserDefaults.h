@@ -19,6 +19,9 @@
 // next call looks again; so a file another program is rewriting in place is never mistaken for
 // settings that were removed. A file over one megabyte is not parsed at all.
 // Reads of absent keys give 0, false, 0.0 or no text. Thread-safe.
+// Changes not yet synchronized are never lost at the end of the program: every live object writes
+// them when the event loop ends (whatever ended it: Quit, SIGTERM, the other program's end
+// notification), again as the application object goes, and when it is destroyed itself.
 class UserDefaults {
 public:
     explicit UserDefaults(const QString& filePath);
@@ -55,6 +58,8 @@ public:
     bool synchronize();
     // Picks up another process's writes; cheap when the file has not changed since the last read.
     bool reload() { return synchronize(); }
+    // Writes the pending changes of every object that exists now.
+    static void synchronizeAll();
 
     // Moves on whenever a value read through this object may have changed (a setter, a new read
     // of the file); while it stands still every read gives what it gave before, so a caller that

@@ -1,6 +1,7 @@
 #include "WebModel.h"
 
 #include "AppInfo.h"
+#include "JSONString.h"
 #include "KeywordResponse.h"
 #include "MainThread.h"
 #include "NotificationCenter.h"
@@ -319,7 +320,8 @@ void WebModel::requestVideoDetail(const QString& sign,
 
 void WebModel::requestKeywords(const QString& typed,
                                std::function<void(std::optional<std::vector<QString>>)> completion) {
-    const QString keywords = QString::fromLatin1(typed.toUtf8().toBase64());
+    // Base64 needs no escape today; the escape keeps the text valid whatever the encoding becomes.
+    const QString keywords = JSONString::escaped(QString::fromLatin1(typed.toUtf8().toBase64()));
     const QString text = QStringLiteral(R"({"ui":"%1", "keywords":"%2"})").arg(installationID(), keywords);
     send(505, text, srcURL(), [this, completion](const Reply& reply) {
         const auto opened = open(reply);
@@ -412,7 +414,8 @@ void WebModel::sendFeedback(qint64 type, const QString& content, const QString& 
                             std::function<void(std::optional<QString>)> completion) {
     const QString text =
         QStringLiteral(R"({"ui":"%1","type":"%2","content":"%3","contact":"%4", "lng":"zh-CN"})")
-            .arg(installationID(), QString::number(type), content, contact);
+            .arg(installationID(), QString::number(type), JSONString::escaped(content),
+                 JSONString::escaped(contact));
     const auto status = send(26, text, liteCountURL(),
                              [this, completion](const Reply& reply) { call(completion, open(reply)); });
     if (status == Envelope::SealStatus::cipherError)

@@ -142,7 +142,8 @@ public:
     // the exchange failed, the reply does not decipher, or its "data" is not an integer.
     void reportInstall(InstallWay way, const QString& n,
                        std::function<void(std::optional<QString>)> completion = {});
-    // Feedback (26). A cipher failure calls the completion at once with nothing.
+    // Feedback (26); the typed texts travel escaped as JSON strings. A cipher failure calls the
+    // completion at once with nothing.
     void sendFeedback(qint64 type, const QString& content, const QString& contact,
                       std::function<void(std::optional<QString>)> completion = {});
     // Crash-log upload (25) as a multipart form: "f" = "25", "i" = the enciphered text, "dmp" =

@@ -110,6 +110,35 @@ TEST(PreviewVideoWindow, AnAddressThatDoesNotPlayHidesTheWindowAndGoesToTheBrows
     EXPECT_EQ(window->player(), nullptr);
 }
 
+TEST(PreviewVideoWindow, ALateFailureOfAClipNoLongerPlayingIsIgnored) {
+    Rig rig;
+    const QUrl first("https://cdn.example/a.mp4");
+    const QUrl second("https://cdn.example/b.mp4");
+    rig.presenter.showPreviewWindow(first);
+    PreviewVideoWindow* window = rig.presenter.webViewWindow();
+    // The first clip's failure is still on its way when the second clip replaces it.
+    rig.players[0]->failItem();
+    rig.presenter.showPreviewWindow(second);
+    TestHome::spin(std::chrono::milliseconds(100));
+    EXPECT_TRUE(rig.opened.empty());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->loadedURL(), second);
+    ASSERT_EQ(rig.players.size(), 2u);
+    EXPECT_EQ(window->player(), rig.players[1].data());
+
+    // The same clip loaded again: only the failure of the copy now playing counts.
+    rig.players[1]->failItem();
+    rig.presenter.showPreviewWindow(second);
+    TestHome::spin(std::chrono::milliseconds(100));
+    EXPECT_TRUE(rig.opened.empty());
+    EXPECT_TRUE(window->isVisible());
+
+    rig.players[2]->failItem();
+    ASSERT_TRUE(TestHome::waitUntil([&] { return !rig.opened.empty(); }));
+    EXPECT_EQ(rig.opened, std::vector<QUrl>{second});
+    EXPECT_FALSE(window->isVisible());
+}
+
 // The real player on a clip served over loopback: it starts in a window of 800 x 450; a missing
 // file goes to the browser.
 TEST(PreviewVideoWindow, PlaysAClipServedByTheServer) {

@@ -15,11 +15,14 @@
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <QWidget>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -29,7 +32,11 @@ struct FakeAgent : HelperAgentControl {
     void setLoginItemEnabled(const QString& id, bool enabled) override {
         loginItem << QStringLiteral("%1=%2").arg(id, enabled ? "on" : "off");
         log->push_back("login item");
+        entry = enabled;
+        if (onChange)
+            onChange();
     }
+    bool isLoginItemEnabled(const QString&) override { return entry; }
     bool isRunning(const QString&) override { return running; }
     void launch(const QString& id) override {
         launched << id;
@@ -38,6 +45,8 @@ struct FakeAgent : HelperAgentControl {
     QStringList loginItem;
     QStringList launched;
     bool running = false;
+    bool entry = true; // the autostart entry exists
+    std::function<void()> onChange;
     std::vector<std::string>* log = nullptr;
 };
 
@@ -212,6 +221,44 @@ TEST_F(DelegateTest, ALaterLaunchStartsTheAgentOnlyWhenItIsNotRunningAndLeavesTh
     EXPECT_TRUE(agent.loginItem.isEmpty());
 }
 
+TEST_F(DelegateTest, EachLaterStartBringsTheLoginItemInStepWithTheStoredSetting) {
+    storeVersion("1.0.10.0");
+    setImported(true);
+    agent.running = true;
+    // A run killed between writing the setting and removing the entry: the entry goes now.
+    suite->setBool(false, "autolaunch");
+    suite->synchronize();
+    agent.entry = true;
+    make().applicationDidFinishLaunching();
+    EXPECT_EQ(agent.loginItem, QStringList{helper + "=off"});
+
+    // And the other way round: the entry comes back.
+    agent.loginItem.clear();
+    suite->setBool(true, "autolaunch");
+    suite->synchronize();
+    agent.entry = false;
+    make().applicationDidFinishLaunching();
+    EXPECT_EQ(agent.loginItem, QStringList{helper + "=on"});
+
+    // In step already: left alone.
+    agent.loginItem.clear();
+    make().applicationDidFinishLaunching();
+    EXPECT_TRUE(agent.loginItem.isEmpty());
+    EXPECT_TRUE(agent.launched.isEmpty());
+}
+
+TEST_F(DelegateTest, UntickingLaunchAtLoginWritesTheSettingBeforeTheLoginItemChanges) {
+    storeVersion("1.0.10.0");
+    setImported(true);
+    agent.running = true;
+    make().applicationDidFinishLaunching();
+    std::optional<QString> storedAtChange;
+    agent.onChange = [&] { storedAtChange = UserDefaults(suite->filePath()).stringForKey("autolaunch"); };
+    preferences->setAutolaunch(false);
+    EXPECT_EQ(agent.loginItem, QStringList{helper + "=off"});
+    EXPECT_EQ(storedAtChange, QString("false"));
+}
+
 TEST_F(DelegateTest, ALaterLaunchBeforeTheImportWaitsForIt) {
     storeVersion("1.0.10.0");
     make().applicationDidFinishLaunching();
@@ -255,6 +302,24 @@ TEST_F(DelegateTest, CrashLogsAreDeletedOnlyOnceTheServerTookThem) {
         return !QFile::exists(crashFolder + "/1700000000.txt") &&
                !QFile::exists(crashFolder + "/older/1600000000.txt");
     }));
+}
+
+TEST_F(DelegateTest, OnlyCompleteLogsAreUploaded) {
+    const QStringList names{"1700000000.txt", "1700000001.txt.part", ".1700000002.txt", ".old/1600000000.txt",
+                            "older/1600000001.txt.part"};
+    for (const QString& name : names) {
+        QDir().mkpath(QFileInfo(crashFolder + "/" + name).absolutePath());
+        QFile file(crashFolder + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("std::runtime_error\n\n(null)\n\nversion: 1.0.10\n\nboom");
+    }
+    storeVersion("1.0.10.0");
+    make().applicationDidFinishLaunching();
+    EXPECT_TRUE(TestHome::waitUntil([&] { return !QFile::exists(crashFolder + "/1700000000.txt"); }));
+    TestHome::spin(std::chrono::milliseconds(300));
+    EXPECT_EQ(server.requestsFor("25").size(), 1);
+    for (const QString& name : names.mid(1))
+        EXPECT_TRUE(QFile::exists(crashFolder + "/" + name)) << name.toStdString();
 }
 
 TEST_F(DelegateTest, NoCrashFolderUploadsNothing) {

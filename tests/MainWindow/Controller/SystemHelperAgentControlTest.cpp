@@ -39,7 +39,9 @@ TEST(SystemHelperAgentControl, TheLoginItemRunsTheAgentFoundBesideUsAndTheBusNam
     SystemHelperAgentControl control(loginItem, launcher);
 
     EXPECT_FALSE(control.isRunning(helper));
+    EXPECT_FALSE(control.isLoginItemEnabled(helper));
     control.setLoginItemEnabled(helper, true);
+    EXPECT_TRUE(control.isLoginItemEnabled(helper));
     QFile entry(home.file("autostart/com.tovan.zerafinHelper.desktop"));
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     EXPECT_TRUE(entry.readAll().contains(("\nExec=" + agent + "\n").toUtf8()));
@@ -58,4 +60,5 @@ TEST(SystemHelperAgentControl, TheLoginItemRunsTheAgentFoundBesideUsAndTheBusNam
 
     control.setLoginItemEnabled(helper, false);
     EXPECT_FALSE(QFile::exists(entry.fileName()));
+    EXPECT_FALSE(control.isLoginItemEnabled(helper));
 }

@@ -1,9 +1,11 @@
 #include "UserDefaults.h"
 #include "TestHome.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -213,4 +215,35 @@ TEST(UserDefaults, GenerationMovesOnExactlyWhenReadsMayChange) {
     EXPECT_TRUE(suite.reload());
     EXPECT_NE(suite.generation(), before);
     EXPECT_EQ(suite.integerForKey("a"), 2);
+}
+
+// What one program left in the file when another looks at it afterwards.
+TEST(UserDefaults, ChangesNotYetSynchronizedReachTheFileWhenTheProgramEnds) {
+    TestHome home;
+    const QString path = home.file("ending.ini");
+    {
+        // The event loop ending (Quit, SIGTERM, the other program's end notification all end it)
+        // writes what live objects hold, before any of them is destroyed.
+        UserDefaults suite(path);
+        suite.setBool(false, "autolaunch");
+        suite.setBool(true, "alreadyImportVideo");
+        QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+        QCoreApplication::exec();
+        const UserDefaults reader(path);
+        EXPECT_EQ(reader.stringForKey("autolaunch"), QString("false"));
+        EXPECT_EQ(reader.stringForKey("alreadyImportVideo"), QString("true"));
+    }
+    // Whole programs whose suite is never destroyed: quitting and SIGTERM, and a change made
+    // while the program winds down after its loop ended.
+    for (const char* how : {"quit", "sigterm"}) {
+        const QString file = home.file(QString("%1.ini").arg(how));
+        QProcess program;
+        program.start(TestHome::toolPath("settings_quit"), {file, how});
+        ASSERT_TRUE(program.waitForFinished(20000)) << how;
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << how;
+        EXPECT_EQ(program.exitCode(), 0) << how;
+        const UserDefaults reader(file);
+        EXPECT_EQ(reader.stringForKey("autolaunch"), QString("false")) << how;
+        EXPECT_EQ(reader.stringForKey("teardown"), QString("written")) << how;
+    }
 }

@@ -53,22 +53,29 @@ TEST_F(WebModelTest, InstallReplyWithoutAnIntegerStoresNothing) {
     EXPECT_FALSE(standard->hasObject("ct"));
 }
 
-TEST_F(WebModelTest, FeedbackTextEscapesQuotesAndKeepsTheBlankBeforeLng) {
+TEST_F(WebModelTest, FeedbackTextsTravelAsJSONStringsAndKeepTheBlankBeforeLng) {
+    // Ordinary text: the same bytes as ever.
     Outcome<Text> outcome;
-    client->sendFeedback(3, "say \"hi\"\nback\\slash", "me@example.org", outcome.setter());
+    client->sendFeedback(3, "Nice app, 日本 100%", "me@example.org", outcome.setter());
     ASSERT_TRUE(outcome.wait());
     EXPECT_TRUE(outcome.value);
-    const QString plain =
-        "{\"ui\":\"TEST-INSTALLATION\",\"type\":\"3\",\"content\":\"say \"hi\"\nback\\slash\","
-        "\"contact\":\"me@example.org\", \"lng\":\"zh-CN\"}";
-    const auto text = received("26").text;
-    EXPECT_EQ(text, Envelope::escapeQuotes(plain));
-    EXPECT_TRUE(
-        text->contains("say \\\"hi\\\"\nback\\slash")); // quotes escaped; line break and backslash kept
+    const QString plain = "{\"ui\":\"TEST-INSTALLATION\",\"type\":\"3\",\"content\":\"Nice app, 日本 100%\","
+                          "\"contact\":\"me@example.org\", \"lng\":\"zh-CN\"}";
+    EXPECT_EQ(received("26").text, Envelope::escapeQuotes(plain));
+
+    // Quotes, backslashes and control characters arrive as typed, in a request that reads as JSON.
+    const QString content = "say \"hi\"\nback\\slash\ttab\x01 end\\";
+    const QString contact = "\"me\"@example.org\\";
+    client->sendFeedback(4, content, contact, {});
+    EXPECT_TRUE(TestHome::waitUntil([&] { return server.requestsFor("26").size() == 2; }));
+    const auto request = server.requestsFor("26").last();
+    EXPECT_EQ(request.object().value("content").toString(), content);
+    EXPECT_EQ(request.object().value("contact").toString(), contact);
+    EXPECT_EQ(request.object().value("lng").toString(), "zh-CN");
 
     // Values go in as they are, placeholders of their own included.
     client->sendFeedback(4, "100%1 %2", "%3", {});
-    EXPECT_TRUE(TestHome::waitUntil([&] { return server.requestsFor("26").size() == 2; }));
+    EXPECT_TRUE(TestHome::waitUntil([&] { return server.requestsFor("26").size() == 3; }));
     EXPECT_EQ(server.requestsFor("26").last().object().value("content").toString(), "100%1 %2");
     EXPECT_EQ(server.requestsFor("26").last().object().value("contact").toString(), "%3");
 }
