@@ -1,5 +1,7 @@
 #include "CustomAlertWindowController.h"
 
+#include "SystemFont.h"
+
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,9 +23,8 @@ void CustomAlertWindowController::loadWindow() {
 
     auto* title = new QLabel(m_window.get());
     title->setObjectName(QStringLiteral("titleLabel"));
-    QFont bold = title->font();
+    QFont bold = SystemFont::sized(title->font(), SystemFont::pixelSize(title->font()) * 1.2);
     bold.setBold(true);
-    bold.setPointSizeF(bold.pointSizeF() * 1.2);
     title->setFont(bold);
     auto* info = new QLabel(m_window.get());
     info->setObjectName(QStringLiteral("infoLabel"));

@@ -248,6 +248,7 @@ void WebLibraryViewModel::showErrorView(bool noConnection) {
     if (WebLibraryRefreshSubView* sub = refreshSubView()) {
         sub->setTitle(noConnection ? localized("Fail to connect network")
                                    : localized("The server is under maintenance"));
+        sub->setHint(WebLibraryRefreshSubView::Hint::checkNetwork);
         sub->setShowRefreshButton(true);
     }
 }
@@ -257,6 +258,7 @@ void WebLibraryViewModel::showEmptyView() {
         view->setImage(AppImage::named(QStringLiteral("empty_video_list")));
     if (WebLibraryRefreshSubView* sub = refreshSubView()) {
         sub->setTitle(localized("List is empty"));
+        sub->setHint(WebLibraryRefreshSubView::Hint::emptyList);
         sub->setShowRefreshButton(true);
     }
 }

@@ -1,6 +1,6 @@
 #!/bin/bash
-# Renders the library page on its three tabs, with the player off, and with the preview window open,
-# under Xvfb, into a folder of PNG files for a person to look at.
+# Renders the library page on its three tabs, at the main window's default and minimum sizes (with
+# eight hot tags in the bottom bar), with the player off, and with the preview window open, under Xvfb, into a folder of PNG files for a person to look at.
 # Usage: tools/page-screenshots.sh [build folder] [output folder]
 set -euo pipefail
 source_dir="$(cd "$(dirname "$0")/.." && pwd)"

@@ -1,8 +1,7 @@
 #include "AttributedTitle.h"
 
+#include "SystemFont.h"
 #include "ThemeColors.h"
-
-#include <QFontDatabase>
 
 AttributedTitle AttributedTitle::attributedTitle(const QString& text, const QColor& color) {
     return AttributedTitle(text, color);
@@ -23,8 +22,7 @@ AttributedTitle AttributedTitle::underlinedLinkTitle(const QString& text) {
 }
 
 QFont AttributedTitle::font() const {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPointSizeF(fontPointSize);
+    QFont font = SystemFont::font(fontSize);
     font.setUnderline(isUnderlined());
     return font;
 }
@@ -32,7 +30,7 @@ QFont AttributedTitle::font() const {
 QTextCharFormat AttributedTitle::charFormat() const {
     QTextCharFormat format;
     format.setForeground(m_foreground);
-    format.setFontPointSize(fontPointSize);
+    SystemFont::setSize(format, fontSize);
     if (m_underlineColor) {
         format.setUnderlineStyle(QTextCharFormat::SingleUnderline);
         format.setUnderlineColor(*m_underlineColor);

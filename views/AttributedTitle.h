@@ -6,7 +6,7 @@
 #include <QTextCharFormat>
 #include <optional>
 
-// A one-line title drawn in one colour and the 13-point system font, cut at the tail with an
+// A one-line title drawn in one colour and the 13-pixel system font, cut at the tail with an
 // ellipsis when it does not fit; link-style titles may also be underlined. Views apply it to a
 // label or button; the value itself needs no widget.
 class AttributedTitle {
@@ -19,14 +19,14 @@ public:
     // The link-style title with a single blue underline.
     static AttributedTitle underlinedLinkTitle(const QString& text);
 
-    static constexpr qreal fontPointSize = 13.0;
+    static constexpr qreal fontSize = 13.0;
 
     QString text() const { return m_text; }
     QColor foregroundColor() const { return m_foreground; }
     Qt::TextElideMode lineBreakMode() const { return Qt::ElideRight; }
     bool isUnderlined() const { return m_underlineColor.has_value(); }
     std::optional<QColor> underlineColor() const { return m_underlineColor; }
-    // The system font at 13 points (needs the application object).
+    // The system font at 13 pixels (needs the application object).
     QFont font() const;
     // The character format of the whole text, for rich-text views.
     QTextCharFormat charFormat() const;

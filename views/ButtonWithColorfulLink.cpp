@@ -1,8 +1,9 @@
 #include "ButtonWithColorfulLink.h"
 
+#include "SystemFont.h"
+
 #include <QApplication>
 #include <QEnterEvent>
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
@@ -51,9 +52,7 @@ void ButtonWithColorfulLink::awakeFromNib() {
 
 void ButtonWithColorfulLink::updateTitle(const QColor& color) {
     m_shownColor = color;
-    QFont titleFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    titleFont.setPointSizeF(m_fontSize);
-    setFont(titleFont);
+    setFont(SystemFont::font(m_fontSize));
     updateGeometry();
     update();
 }
@@ -101,7 +100,9 @@ void ButtonWithColorfulLink::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     // An unstyled title is drawn the platform's plain way.
     painter.setPen(m_shownColor.value_or(palette().color(QPalette::ButtonText)));
-    painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
+    // A title wider than the button (held narrower by its owner) is cut at its tail.
+    const QString shown = painter.fontMetrics().elidedText(text(), Qt::ElideRight, width());
+    painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, shown);
 }
 
 #include "moc_ButtonWithColorfulLink.cpp"

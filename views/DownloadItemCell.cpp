@@ -3,6 +3,7 @@
 #include "ClickableImageView.h"
 #include "ElidedLabel.h"
 #include "ImageAspectFillView.h"
+#include "SystemFont.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,9 +27,7 @@ DownloadItemCell::DownloadItemCell(QWidget* parent) : CollectionViewCell(parent)
 
     m_title = new ElidedLabel(this);
     m_title->setForegroundRole(QPalette::WindowText);
-    QFont titleFont = m_title->font();
-    titleFont.setPointSizeF(13);
-    m_title->setFont(titleFont);
+    m_title->setFont(SystemFont::sized(m_title->font(), 13));
 
     // The secondary texts are grey through their palette's text colour, which the list replaces
     // (red for an error).

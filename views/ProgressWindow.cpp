@@ -4,7 +4,8 @@
 #include <QVBoxLayout>
 
 ProgressWindow::ProgressWindow(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    // Above the main window it belongs to (transient for it), never above other programs.
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint) {
     setAttribute(Qt::WA_ShowWithoutActivating, false);
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);

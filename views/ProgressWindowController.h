@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 
 class ProgressWindow;
 class QWidget;
@@ -17,12 +18,20 @@ public:
     // The window, made with the controller (null once closed).
     ProgressWindow* window() const { return m_window; }
 
-    // Shows the window as a child of `mainWindow` (kept in front of it), centred on it, and makes
-    // it the active window. Without a main window it shows on its own, centred on the screen.
+    // Shows the window as a child of `mainWindow` (kept in front of it, not of other programs),
+    // centred on it, and makes it the active window; it follows the main window to its centre
+    // whenever that moves or changes size. Without a main window it shows on its own, centred on
+    // the screen.
     void showCentredOn(QWidget* mainWindow);
     // Closes and releases the window.
     void close();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void centre();
+
     QPointer<ProgressWindow> m_window;
+    QPointer<QWidget> m_mainWindow;
 };

@@ -2,6 +2,7 @@
 
 #include "AttributedTitle.h"
 #include "ButtonWithLinkTitle.h"
+#include "SystemFont.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -11,24 +12,19 @@
 WebLibraryRefreshSubView::WebLibraryRefreshSubView(QWidget* parent) : QWidget(parent) {
     m_titleLabel = new QLabel(this);
     m_titleLabel->setAlignment(Qt::AlignCenter);
-    QFont titleFont = m_titleLabel->font();
-    titleFont.setPointSizeF(16);
-    m_titleLabel->setFont(titleFont);
+    m_titleLabel->setFont(SystemFont::sized(m_titleLabel->font(), 16));
 
-    m_leftSubTitle =
-        new QLabel(QCoreApplication::translate("Localizable", "Please check your network and"), this);
+    m_leftSubTitle = new QLabel(this);
     m_leftSubTitle->setForegroundRole(QPalette::PlaceholderText);
     m_refreshButton = new ButtonWithLinkTitle(this);
     m_refreshButton->setAttributedTitle(
         AttributedTitle::linkStyleTitle(QCoreApplication::translate("Localizable", "refresh")));
-    m_rightSubTitle = new QLabel(QCoreApplication::translate("Localizable", "the list."), this);
+    m_rightSubTitle = new QLabel(this);
     m_rightSubTitle->setForegroundRole(QPalette::PlaceholderText);
     // The subtitles read as one line with the link, in the link's size.
-    for (QLabel* subtitle : {m_leftSubTitle, m_rightSubTitle}) {
-        QFont font = subtitle->font();
-        font.setPointSizeF(AttributedTitle::fontPointSize);
-        subtitle->setFont(font);
-    }
+    for (QLabel* subtitle : {m_leftSubTitle, m_rightSubTitle})
+        subtitle->setFont(SystemFont::sized(subtitle->font(), AttributedTitle::fontSize));
+    setHint(Hint::checkNetwork);
     connect(m_refreshButton, &QPushButton::clicked, this, [this] { clickRefreshButton(); });
 
     auto* subtitles = new QHBoxLayout;
@@ -50,6 +46,17 @@ WebLibraryRefreshSubView::WebLibraryRefreshSubView(QWidget* parent) : QWidget(pa
 void WebLibraryRefreshSubView::setTitle(const QString& title) {
     m_title = title;
     m_titleLabel->setText(title);
+}
+
+void WebLibraryRefreshSubView::setHint(Hint hint) {
+    m_hint = hint;
+    if (hint == Hint::checkNetwork) {
+        m_leftSubTitle->setText(QCoreApplication::translate("Localizable", "Please check your network and"));
+        m_rightSubTitle->setText(QCoreApplication::translate("Localizable", "the list."));
+    } else {
+        m_leftSubTitle->setText(QCoreApplication::translate("Localizable", "Nothing to show here. You can"));
+        m_rightSubTitle->setText(QCoreApplication::translate("Localizable", "the list."));
+    }
 }
 
 void WebLibraryRefreshSubView::setShowRefreshButton(bool show) {

@@ -33,6 +33,12 @@ public:
     // line always shows.
     void setShowRefreshButton(bool show);
 
+    // What the subtitles around the refresh link say: after a failure, to check the network; for a
+    // list that simply has nothing (a search without results), only that it is empty.
+    enum class Hint { checkNetwork, emptyList };
+    Hint hint() const { return m_hint; }
+    void setHint(Hint hint);
+
     // The refresh link's action: runs refreshClosure when one is set.
     void clickRefreshButton();
 
@@ -44,4 +50,5 @@ private:
     std::function<void()> m_refreshClosure;
     QString m_title;
     bool m_showRefreshButton = false;
+    Hint m_hint = Hint::checkNetwork;
 };

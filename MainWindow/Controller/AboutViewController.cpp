@@ -5,6 +5,7 @@
 #include "AttributedTitle.h"
 #include "ButtonWithLinkTitle.h"
 #include "FeedbackWindowController.h"
+#include "SystemFont.h"
 #include "UrlOpener.h"
 
 #include <QCoreApplication>
@@ -30,8 +31,7 @@ AboutViewController::AboutViewController(UrlOpener& urlOpener, WebModel& webMode
         QPixmap::fromImage(AppImage::named(QStringLiteral("leftPanel_icon_corvex"), QSize(96, 96))));
     logo->setAlignment(Qt::AlignCenter);
     auto* name = new QLabel(QStringLiteral("Zerafin Video Desktop"));
-    QFont nameFont = name->font();
-    nameFont.setPixelSize(22);
+    QFont nameFont = SystemFont::sized(name->font(), 22);
     nameFont.setBold(true);
     name->setFont(nameFont);
     name->setAlignment(Qt::AlignCenter);

@@ -1,5 +1,6 @@
 #include "ConfigWindowController.h"
 
+#include "CloseOnlyWindow.h"
 #include "Preferences.h"
 #include "ScreenList.h"
 
@@ -14,8 +15,7 @@
 #include <QVBoxLayout>
 
 ConfigWindowController::ConfigWindowController(Preferences& preferences, ScreenList& screens, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      m_preferences(preferences), m_screens(screens) {
+    : QDialog(parent, CloseOnlyWindow::flags), m_preferences(preferences), m_screens(screens) {
     setWindowTitle(QCoreApplication::translate("Localizable", "Preferences"));
     setModal(false);
 
@@ -45,7 +45,7 @@ ConfigWindowController::ConfigWindowController(Preferences& preferences, ScreenL
     layout->addWidget(m_autoStartCheckBox);
     layout->addWidget(monitors);
     layout->addStretch(1);
-    setFixedSize(360, 220);
+    CloseOnlyWindow::keepSize(this, QSize(360, 220));
 
     reloadMonitorList();
     selectArrangement(m_preferences.monitorArrange());

@@ -1,5 +1,6 @@
 #include "FeedbackWindowController.h"
 
+#include "CloseOnlyWindow.h"
 #include "WebModel.h"
 
 #include <QButtonGroup>
@@ -19,8 +20,7 @@ QString text(const char* key) {
 } // namespace
 
 FeedbackWindowController::FeedbackWindowController(WebModel& webModel, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      m_webModel(webModel) {
+    : QDialog(parent, CloseOnlyWindow::flags), m_webModel(webModel) {
     setWindowTitle(text("Feedback"));
     setModal(false);
     m_suggestionButton = new QRadioButton(text("Suggestion"));
@@ -52,7 +52,7 @@ FeedbackWindowController::FeedbackWindowController(WebModel& webModel, QWidget* 
     layout->addWidget(new QLabel(text("Contact")));
     layout->addWidget(m_contactTextField);
     layout->addLayout(buttonRow);
-    resize(440, 340);
+    CloseOnlyWindow::keepSize(this, QSize(440, 340));
     setContentBorder(0);
 }
 

@@ -1,5 +1,6 @@
 #include "PreviewWindowPresenter.h"
 
+#include "CloseOnlyWindow.h"
 #include "MpvPlayer.h"
 
 #include <QGuiApplication>
@@ -32,8 +33,10 @@ PreviewVideoWindow& PreviewWindowPresenter::window() {
 
 void PreviewWindowPresenter::showPreviewWindow(const QUrl& url, const QRect& rect) {
     PreviewVideoWindow& preview = window();
-    if (!rect.isNull() && !rect.isEmpty())
+    if (!rect.isNull() && !rect.isEmpty()) {
+        CloseOnlyWindow::keepSize(&preview, rect.size());
         preview.setGeometry(rect);
+    }
     preview.loadPreview(url);
     preview.show();
     preview.raise();

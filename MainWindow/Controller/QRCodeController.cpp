@@ -1,15 +1,14 @@
 #include "QRCodeController.h"
 
 #include "AppImage.h"
+#include "CloseOnlyWindow.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QVBoxLayout>
 
-QRCodeController::QRCodeController(QWidget* parent)
-    : QDialog(parent,
-              Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint) {
+QRCodeController::QRCodeController(QWidget* parent) : QDialog(parent, CloseOnlyWindow::flags) {
     setWindowTitle(QCoreApplication::translate("Localizable", "Mobile"));
     setModal(false);
     QPalette palette = this->palette();
@@ -22,5 +21,5 @@ QRCodeController::QRCodeController(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 20, 20, 20);
     layout->addWidget(m_picture);
-    setFixedSize(280, 280);
+    CloseOnlyWindow::keepSize(this, QSize(280, 280));
 }

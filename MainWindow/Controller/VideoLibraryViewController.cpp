@@ -8,12 +8,14 @@
 #include "DownloadItemCell.h"
 #include "DownloadManager.h"
 #include "FooterView.h"
+#include "HotTagsView.h"
 #include "ListContainerView.h"
 #include "LocalVideoDBManager.h"
 #include "NotificationCenter.h"
 #include "NowPlayingView.h"
 #include "Preferences.h"
 #include "ResourcePath.h"
+#include "SystemFont.h"
 #include "TabTitleView.h"
 #include "ThemeColors.h"
 #include "VideoItemCell.h"
@@ -105,9 +107,7 @@ void VideoLibraryViewController::buildLayout() {
     auto makeTab = [this](QWidget*& label, const QString& text) {
         auto* tab = new TabTitleView(this);
         auto* title = new QLabel(text, tab);
-        QFont font = title->font();
-        font.setPixelSize(14);
-        title->setFont(font);
+        title->setFont(SystemFont::sized(title->font(), 14));
         auto* tabLayout = new QHBoxLayout(tab);
         tabLayout->setContentsMargins(10, 6, 10, 8);
         tabLayout->setSpacing(2);
@@ -193,13 +193,12 @@ void VideoLibraryViewController::buildLayout() {
     m_playModelButton->addItem(localized("List Cycle", "Play model"));
     m_playModelButton->addItem(localized("Random", "Play model"));
     m_pageStatus = new QLabel(QStringLiteral("0/0"), m_bottomArea);
-    m_hottagsView = new QWidget(m_bottomArea);
-    m_hottagsLayout = new QHBoxLayout(m_hottagsView);
-    m_hottagsLayout->setContentsMargins(0, 0, 0, 0);
-    m_hottagsLayout->setSpacing(0);
-    m_hottagsLayout->addStretch(1);
+    m_hottagsView = new HotTagsView(m_bottomArea);
     m_newsLinkButton = new ButtonWithColorfulLink(QRect(), m_bottomArea);
     m_newsLinkButton->setHidden(true);
+    // The news link keeps its natural width; only a text too long for the bar is cut.
+    m_newsLinkButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_newsLinkButton->setMaximumWidth(newsLinkMaximumWidth);
     auto* bottom = new QHBoxLayout(m_bottomArea);
     bottom->setContentsMargins(12, 0, 12, 0);
     bottom->setSpacing(10);
@@ -232,6 +231,7 @@ void VideoLibraryViewController::buildLayout() {
     });
     connect(m_sortButton, &QComboBox::activated, this, [this] { refreshVideoListOnSort(); });
     connect(m_newsLinkButton, &QPushButton::clicked, this, &VideoLibraryViewController::openNewsURL);
+    connect(m_hottagsView, &HotTagsView::tagClicked, this, &VideoLibraryViewController::searchKeyword);
     connect(m_importVideoButton, &QPushButton::clicked, this, &VideoLibraryViewController::importLocalVideo);
     connect(m_uploadButton, &QPushButton::clicked, this, &VideoLibraryViewController::uploadVideo);
 }
@@ -622,28 +622,14 @@ void VideoLibraryViewController::searchKeyword(const QString& keyword) {
 }
 
 QList<QPushButton*> VideoLibraryViewController::hotTagButtons() const {
-    QList<QPushButton*> buttons;
-    for (int i = 0; i < m_hottagsLayout->count(); ++i) {
-        if (auto* button = qobject_cast<QPushButton*>(m_hottagsLayout->itemAt(i)->widget()))
-            buttons.append(button);
-    }
-    return buttons;
+    return m_hottagsView->buttons();
 }
 
 void VideoLibraryViewController::layoutHotTags(const std::optional<BaseInfoResponse>& reply) {
     if (!reply)
         return;
-    for (const QString& tag : reply->data.hottags) {
-        auto* button = new ButtonWithColorfulLink(QRect(), m_hottagsView);
-        button->setText(tag);
-        button->setTitleColor(ButtonWithColorfulLink::labelColor());
-        button->setTitleHoverColor(ThemeColors::systemBlue());
-        button->setFontSize(12.0);
-        button->updateTitle(button->titleColor());
-        connect(button, &QPushButton::clicked, this, [this, button] { searchKeyword(button->text()); });
-        // Each new tag goes just left of the previous one: the first tag touches the right edge.
-        m_hottagsLayout->insertWidget(1, button);
-    }
+    // The row reads from the right edge leftwards and shows only the tags that fit whole.
+    m_hottagsView->appendTags(reply->data.hottags);
 }
 
 quint32 VideoLibraryViewController::scanHexInt(const QString& text) {

@@ -24,6 +24,7 @@ class CollectionViewColumnLayout;
 class CollectionViewLayout;
 class CollectionViewListLayout;
 class DownloadManager;
+class HotTagsView;
 class ListContainerView;
 class LocalVideoDBManager;
 class NotificationCenter;
@@ -94,7 +95,7 @@ public:
     QComboBox* playModelButton() const { return m_playModelButton; }
     QComboBox* sortButton() const { return m_sortButton; }
     ButtonWithColorfulLink* newsLinkButton() const { return m_newsLinkButton; }
-    QWidget* hottagsView() const { return m_hottagsView; }
+    HotTagsView* hottagsView() const { return m_hottagsView; }
     QLabel* pageStatus() const { return m_pageStatus; }
     ZFCollectionView* collectionView() const { return m_collectionView; }
     CollectionViewColumnLayout* columnLayout() const;
@@ -106,7 +107,9 @@ public:
     QToolButton* categoryButton() const { return m_categoryButton; }
     // The category menu while it is open (or about to be), else null.
     QMenu* categoryMenuShown() const { return m_categoryMenu; }
-    // The hot-tag buttons, from left to right.
+    // The widest the news link gets; a longer text is cut at its tail.
+    static constexpr int newsLinkMaximumWidth = 280;
+    // The hot-tag buttons shown, from left to right.
     QList<QPushButton*> hotTagButtons() const;
 
     // ---- tabs and status
@@ -192,8 +195,7 @@ private:
     QComboBox* m_playModelButton = nullptr;
     QComboBox* m_sortButton = nullptr;
     ButtonWithColorfulLink* m_newsLinkButton = nullptr;
-    QWidget* m_hottagsView = nullptr;
-    QHBoxLayout* m_hottagsLayout = nullptr;
+    HotTagsView* m_hottagsView = nullptr;
     QLabel* m_pageStatus = nullptr;
     ZFCollectionView* m_collectionView = nullptr;
     std::shared_ptr<CollectionViewColumnLayout> m_columnLayout;

@@ -1,12 +1,15 @@
 #include "LeftMenuCell.h"
 
+#include "ElidedLabel.h"
 #include "ImageView.h"
 #include "LeftMenuBar.h"
 #include "Preferences.h"
 #include "SwitchButton.h"
+#include "SystemFont.h"
 #include "ThemeColors.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,11 +23,10 @@ LeftMenuCell::LeftMenuCell(const QRect& frame, std::function<void()> clickClosur
     m_imageView = new ImageView(this);
     m_imageView->setGeometry(20, 9, 18, 18);
 
-    m_titleLabel = new QLabel(this);
+    // A title wider than its frame ends in an ellipsis.
+    m_titleLabel = new ElidedLabel(this);
     m_titleLabel->setGeometry(43, 8, 110, 22);
-    QFont font = m_titleLabel->font();
-    font.setPixelSize(16);
-    m_titleLabel->setFont(font);
+    m_titleLabel->setFont(SystemFont::sized(m_titleLabel->font(), 16));
     m_titleLabel->setTextInteractionFlags(Qt::NoTextInteraction);
     m_titleLabel->setAutoFillBackground(true);
     // Clicks on the title belong to the entry.
@@ -40,8 +42,20 @@ LeftMenuCell::LeftMenuCell(const QRect& frame, std::function<void()> clickClosur
         this);
     m_rightButton->setIsOpen(preferences.isOpenPlayer());
     m_rightButton->hide();
+    m_rightButton->installEventFilter(this);
     m_observeDispose =
         bind(&preferences, &Preferences::isOpenPlayerChanged, m_rightButton, &SwitchButton::setIsOpen);
+}
+
+bool LeftMenuCell::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_rightButton && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+        // The switch lies over the title's right end: while it shows, the title ends before it.
+        constexpr int gap = 4;
+        const int covered = m_titleLabel->geometry().right() + 1 - m_rightButton->geometry().left() + gap;
+        const bool shown = event->type() == QEvent::Show;
+        m_titleLabel->setContentsMargins(0, 0, shown ? qMax(0, covered) : 0, 0);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QColor LeftMenuCell::labelSelectedColor() const {

@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -19,6 +20,8 @@ NowPlayingView::NowPlayingView(Preferences& preferences, LocalVideoDBManager& da
                                IconLocator locateIcon, QWidget* parent)
     : QWidget(parent), m_preferences(preferences), m_database(database),
       m_locateIcon(locateIcon ? std::move(locateIcon) : IconLocator(&NowPlayingView::defaultIconPath)) {
+    // One width whatever the title: the play controls beside the view never move.
+    setFixedWidth(viewWidth);
     m_statusIcon = new QSvgWidget(this);
     m_statusIcon->setFixedSize(16, 16);
     m_statusIcon->setAttribute(Qt::WA_TranslucentBackground);
@@ -26,12 +29,11 @@ NowPlayingView::NowPlayingView(Preferences& preferences, LocalVideoDBManager& da
     m_playingFileNameLabel = new QPushButton(this);
     m_playingFileNameLabel->setFlat(true);
     m_playingFileNameLabel->setCursor(Qt::PointingHandCursor);
-    m_playingFileNameLabel->setMaximumWidth(220);
     TitleStyle::applyPlain(m_playingFileNameLabel, QString());
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
+    layout->setSpacing(spacing);
     layout->addWidget(m_statusIcon);
     layout->addWidget(m_statusLabel);
     layout->addWidget(m_playingFileNameLabel);
@@ -78,8 +80,19 @@ void NowPlayingView::setIsOpenPlay(bool open) {
 void NowPlayingView::showTitleOf(const QString& sign) {
     // The row may hold a server's title of any length, stored before replies were cut.
     if (const auto record = m_database.selectBySign(sign))
-        TitleStyle::apply(m_playingFileNameLabel,
-                          AttributedTitle::linkStyleTitle(ReplyLimits::cut(record->title)));
+        showTitle(ReplyLimits::cut(record->title));
+}
+
+void NowPlayingView::showTitle(const QString& title) {
+    // The title gets what the icon and the status text leave; a longer one ends in an ellipsis and
+    // shows whole in its tooltip.
+    const int room = viewWidth - m_statusIcon->width() - m_statusLabel->sizeHint().width() - 3 * spacing;
+    const AttributedTitle full = AttributedTitle::linkStyleTitle(title);
+    const QString shown =
+        QFontMetrics(full.font()).elidedText(title, full.lineBreakMode(), qMax(0, room - 2));
+    m_playingFileNameLabel->setMaximumWidth(qMax(0, room));
+    TitleStyle::apply(m_playingFileNameLabel, AttributedTitle::linkStyleTitle(shown));
+    m_playingFileNameLabel->setToolTip(title);
 }
 
 void NowPlayingView::refreshStatus() {

@@ -14,14 +14,19 @@ class QPushButton;
 class QSvgWidget;
 
 // The bottom bar's "now playing" corner: a status icon, a status text and the playing video's title
-// as a link. The library page says whether the player is on (isOpenPlay); the view itself follows
-// the playing video's sign, so the agent moving on to the next video shows here within a second.
+// as a link, cut to the view's fixed width. The library page says whether the player is on (isOpenPlay); the
+// view itself follows the playing video's sign, so the agent moving on to the next video shows here within a
+// second.
 class NowPlayingView : public QWidget {
     Q_OBJECT
 
 public:
     // Finds an icon file ("playing.svg", "no_playing.svg") by name; an empty text when it is missing.
     using IconLocator = std::function<QString(const QString& name)>;
+
+    // The view's one width, and the room between its parts.
+    static constexpr int viewWidth = 240;
+    static constexpr int spacing = 6;
 
     NowPlayingView(Preferences& preferences, LocalVideoDBManager& database, IconLocator locateIcon = {},
                    QWidget* parent = nullptr);
@@ -50,6 +55,7 @@ private:
     void refreshStatus();
     void playingVideoSignChanged(const std::optional<QString>& sign);
     void showTitleOf(const QString& sign);
+    void showTitle(const QString& title);
     void loadIcon(const QString& path);
     void clickVideoTitle();
 

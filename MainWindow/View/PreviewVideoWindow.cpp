@@ -1,5 +1,6 @@
 #include "PreviewVideoWindow.h"
 
+#include "CloseOnlyWindow.h"
 #include "Player.h"
 #include "PlayerView.h"
 
@@ -14,8 +15,8 @@ Q_LOGGING_CATEGORY(lcPreview, "zerafin.preview")
 
 PreviewVideoWindow::PreviewVideoWindow(const QRect& contentRect, PlayerFactory makePlayer,
                                        URLOpener openInBrowser, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      m_makePlayer(std::move(makePlayer)), m_openInBrowser(std::move(openInBrowser)) {
+    : QWidget(parent, CloseOnlyWindow::flags), m_makePlayer(std::move(makePlayer)),
+      m_openInBrowser(std::move(openInBrowser)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QString());
     QPalette black = palette();
@@ -25,6 +26,7 @@ PreviewVideoWindow::PreviewVideoWindow(const QRect& contentRect, PlayerFactory m
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    CloseOnlyWindow::keepSize(this, contentRect.size());
     setGeometry(contentRect);
 }
 

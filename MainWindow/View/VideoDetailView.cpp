@@ -7,6 +7,7 @@
 #include "LocalVideoDBManager.h"
 #include "NotificationCenter.h"
 #include "PreviewPresenter.h"
+#include "SystemFont.h"
 #include "ThemeColors.h"
 #include "TitleStyle.h"
 #include "VideoDetailViewDelegate.h"
@@ -91,9 +92,8 @@ VideoDetailView::VideoDetailView(Dependencies dependencies, QWidget* parent)
     m_previewView->setFixedSize(kThumbnailSize);
     m_titleLabel = new QLabel(this);
     m_titleLabel->setWordWrap(true);
-    QFont titleFont = m_titleLabel->font();
+    QFont titleFont = SystemFont::sized(m_titleLabel->font(), 15);
     titleFont.setBold(true);
-    titleFont.setPixelSize(15);
     m_titleLabel->setFont(titleFont);
 
     m_userInfoView = new QFrame(this);
@@ -284,8 +284,10 @@ void VideoDetailView::refresh() {
     const PerformanceRequirement requirement = video.requirement();
     m_requirementLabel->setText(requirement.text);
     m_requirementLabel->setAlignment(requirement.alignment | Qt::AlignVCenter);
+    // The label colour comes from the pane: the label's own palette already carries the colour
+    // its previous style gave it (red after a high-performance video).
     m_requirementLabel->setStyleSheet(
-        QStringLiteral("color: %1;").arg(requirement.foreground(m_requirementLabel->palette()).name()));
+        QStringLiteral("color: %1;").arg(requirement.foreground(palette()).name()));
 }
 
 void VideoDetailView::updateDownloadButton(const QString& title) {

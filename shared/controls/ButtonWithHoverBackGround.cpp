@@ -1,10 +1,22 @@
 #include "ButtonWithHoverBackGround.h"
 
+#include "SystemFont.h"
+
 #include <QApplication>
 #include <QEnterEvent>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPalette>
+
+namespace {
+// How strongly a disabled button shows its colours.
+constexpr double disabledOpacity = 0.4;
+
+QColor faded(QColor color) {
+    color.setAlphaF(float(color.alphaF() * disabledOpacity));
+    return color;
+}
+} // namespace
 
 ButtonWithHoverBackGround::ButtonWithHoverBackGround(QWidget* parent)
     : ButtonWithPointCursor(parent), m_fromInterfaceFile(true) {
@@ -104,9 +116,7 @@ void ButtonWithHoverBackGround::restyleTitle() {
     if (m_hasLayer)
         m_layerBackground = m_normalColor;
     m_titleStyled = true;
-    QFont titleFont = QApplication::font();
-    titleFont.setPixelSize(14);
-    setFont(titleFont);
+    setFont(SystemFont::sized(QApplication::font(), 14));
     applyStyle();
 }
 
@@ -126,6 +136,13 @@ void ButtonWithHoverBackGround::applyStyle() {
     if (m_titleStyled)
         style += QStringLiteral(" color: %1; text-align: center;").arg(m_titleColor.name(QColor::HexArgb));
     style += QStringLiteral(" }");
+    // Disabled, the button shows its resting colours faded, whatever the pointer last did to it.
+    QString disabled;
+    if (m_hasLayer)
+        disabled += QStringLiteral(" background-color: %1;").arg(faded(m_normalColor).name(QColor::HexArgb));
+    if (m_titleStyled)
+        disabled += QStringLiteral(" color: %1;").arg(faded(m_titleColor).name(QColor::HexArgb));
+    style += QStringLiteral(" QPushButton:disabled {%1 }").arg(disabled);
     setStyleSheet(style);
 }
 

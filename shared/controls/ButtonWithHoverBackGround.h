@@ -9,7 +9,8 @@
 // A pointing-hand button with its own rounded background, a styled title and hover and press
 // colours. Made the way an interface file makes it (parent constructor), it sets itself up when it
 // is first polished, after the loader assigned its properties: from then on it follows the pointer.
-// Made in code with a frame, it keeps the defaults and shows no hover colours.
+// Made in code with a frame, it keeps the defaults and shows no hover colours. Disabled, it shows
+// its resting background and title faded.
 class ButtonWithHoverBackGround : public ButtonWithPointCursor {
     Q_OBJECT
     Q_PROPERTY(QIcon hoverImage READ hoverImageOrNull WRITE setHoverImage)

@@ -111,3 +111,21 @@ TEST(NowPlayingView, AMissingIconShowsNothing) {
 }
 
 } // namespace
+
+TEST(NowPlayingView, ALongTitleEndsInAnEllipsisWithinTheViewsOneWidth) {
+    Rig rig;
+    const QString whole = "A very long title of a wallpaper video that no bottom bar could ever show whole";
+    const VideoDetail video = rig.add(1, whole);
+    rig.preferences.setPlayingVideoSign(video.sign);
+    rig.view.setIsOpenPlay(true);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.view.width(), NowPlayingView::viewWidth);
+    QPushButton* title = rig.view.playingFileNameLabel();
+    EXPECT_TRUE(rig.title().endsWith(QChar(0x2026))) << rig.title().toStdString();
+    EXPECT_TRUE(whole.startsWith(rig.title().chopped(1)));
+    EXPECT_EQ(title->toolTip(), whole);
+    EXPECT_LE(title->geometry().right(), rig.view.rect().right());
+    EXPECT_LE(title->fontMetrics().horizontalAdvance(rig.title()), title->width());
+    rig.clickTitle();
+    EXPECT_EQ(rig.clicks.size(), 1u);
+}

@@ -61,6 +61,12 @@ TEST(PreviewVideoWindow, ARectangleSetsTheGeometryAndTheSameWindowTakesTheNextCl
     rig.presenter.showPreviewWindow(QUrl("http://cdn.example/a.mp4"), QRect(10, 20, 640, 360));
     PreviewVideoWindow* window = rig.presenter.webViewWindow();
     EXPECT_EQ(window->geometry(), QRect(10, 20, 640, 360));
+    EXPECT_EQ(window->windowFlags() & Qt::WindowMinMaxButtonsHint, 0);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowCloseButtonHint);
+    // A dialog of one size: window managers offer neither minimise nor maximise for it.
+    EXPECT_EQ(window->windowType(), Qt::Dialog);
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::CustomizeWindowHint));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
 
     rig.presenter.showPreviewWindow(QUrl("http://cdn.example/b.mp4"), QRect());
     EXPECT_EQ(rig.presenter.webViewWindow(), window);

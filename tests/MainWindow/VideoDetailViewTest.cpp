@@ -231,3 +231,57 @@ TEST(VideoDetailView, TheListsDownloadItemDownloadsOrShowsTheQueue) {
 }
 
 } // namespace
+
+namespace {
+// Pixels drawn in the system red (255, 59, 48) or near it.
+int redPixels(QWidget* widget) {
+    const QImage image = widget->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            count += c.red() > 180 && c.green() < 140 && c.blue() < 140 && c.red() - c.green() > 80;
+        }
+    return count;
+}
+} // namespace
+
+TEST(VideoDetailView, ThePerformanceTextTakesItsColourFromItsOwnRequirementEveryTime) {
+    Rig rig;
+    VideoDetail normal = VideoDetailSamples::video(1);
+    normal.width = 1280;
+    normal.height = 720;
+    normal.rate = 1'000'000;
+    normal.frame = 25;
+    VideoDetail high = normal;
+    high.sign = VideoDetailSamples::sign(2);
+    high.width = 3840;
+    high.height = 2160;
+
+    rig.show(normal);
+    ASSERT_EQ(rig.pane.requirementLabel()->text(), "Normal Performance");
+    EXPECT_EQ(redPixels(rig.pane.requirementLabel()), 0);
+    rig.show(high);
+    ASSERT_EQ(rig.pane.requirementLabel()->text(), "High Performance");
+    EXPECT_GT(redPixels(rig.pane.requirementLabel()), 10);
+    rig.show(normal);
+    ASSERT_EQ(rig.pane.requirementLabel()->text(), "Normal Performance");
+    EXPECT_EQ(redPixels(rig.pane.requirementLabel()), 0) << "a normal video after a high one is not red";
+}
+
+TEST(VideoDetailView, TheButtonLooksDisabledWithNothingSelected) {
+    Rig rig;
+    rig.show(VideoDetailSamples::video(1));
+    const QImage enabled = rig.pane.downloadButton()->grab().toImage();
+    rig.show(std::nullopt);
+    ASSERT_FALSE(rig.pane.downloadButton()->isEnabled());
+    const QImage disabled = rig.pane.downloadButton()->grab().toImage();
+    // The middle of the left edge: background, not title.
+    const QPoint at(4, enabled.height() / 2);
+    const QColor before = enabled.pixelColor(at);
+    const QColor after = disabled.pixelColor(at);
+    EXPECT_NE(before, after);
+    // Faded towards the pane's light background: lighter, less saturated.
+    EXPECT_GT(after.lightness(), before.lightness());
+    EXPECT_LT(after.hsvSaturation(), before.hsvSaturation());
+}

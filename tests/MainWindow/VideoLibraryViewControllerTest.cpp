@@ -3,6 +3,7 @@
 #include "CollectionView.h"
 #include "CollectionViewLayout.h"
 #include "DownloadManager.h"
+#include "HotTagsView.h"
 #include "LocalVideoDBManager.h"
 #include "NotificationCenter.h"
 #include "NowPlayingView.h"
@@ -550,3 +551,106 @@ TEST(VideoLibraryViewController, TheDetailPaneShowsWhatTheListsSelectOnALaterTur
 }
 
 } // namespace
+
+namespace {
+const QStringList eightTags{"nightscape", "space", "city", "autumn", "ocean", "abstract", "rain", "forest"};
+
+// The bottom bar with eight tags, a news line and the player on, laid out at the page's width in
+// the main window (default 1180 or minimum 1000, less the 160 of the side bar).
+struct BottomBarRig : Rig {
+    explicit BottomBarRig(int width)
+        : Rig([](ProtocolTestServer& server) {
+              server.setHotTags(eightTags);
+              QJsonObject data = ProtocolTestServer::defaultHeartbeatData();
+              QJsonObject msg = data["msg"].toObject();
+              msg["msg_bottom"] = QJsonObject{{"msgid", 2},
+                                              {"msg", "New wallpapers every week"},
+                                              {"url", "https://news.example/"},
+                                              {"color", "#FF8000"},
+                                              {"back", 0}};
+              data["msg"] = msg;
+              server.setHeartbeatData(data);
+          }) {
+        preferences.setAlreadyImportVideo(true);
+        page->resize(width, 640);
+        page->show();
+        webModel->sendHeartbeat(WebModel::HeartBeatType::Boot, "1000");
+        EXPECT_TRUE(TestHome::waitUntil(
+            [&] { return page->hottagsView()->tagCount() == 8 && !page->newsLinkButton()->isHidden(); }));
+        settle();
+    }
+    // Every visible part of the bar, the tags one by one, in the bar's coordinates.
+    std::vector<std::pair<QWidget*, QRect>> parts() const {
+        std::vector<std::pair<QWidget*, QRect>> found;
+        QWidget* bar = page->bottomArea();
+        for (QWidget* part : std::initializer_list<QWidget*>{
+                 page->nowPlayingView(), page->playButton(), page->muteButton(), page->volumeSlider(),
+                 page->playModelButton(), page->pageStatus(), page->newsLinkButton()})
+            if (part->isVisible())
+                found.emplace_back(part, QRect(part->mapTo(bar, QPoint(0, 0)), part->size()));
+        for (QPushButton* tag : page->hotTagButtons())
+            found.emplace_back(tag, QRect(tag->mapTo(bar, QPoint(0, 0)), tag->size()));
+        return found;
+    }
+};
+
+void expectATidyBar(BottomBarRig& rig, const char* size) {
+    SCOPED_TRACE(size);
+    const QRect bar = rig.page->bottomArea()->rect();
+    const auto parts = rig.parts();
+    for (size_t i = 0; i < parts.size(); ++i) {
+        EXPECT_TRUE(bar.contains(parts[i].second)) << parts[i].first->metaObject()->className();
+        for (size_t j = i + 1; j < parts.size(); ++j)
+            EXPECT_FALSE(parts[i].second.intersects(parts[j].second))
+                << parts[i].first->metaObject()->className() << " overlaps "
+                << parts[j].first->metaObject()->className();
+    }
+    // Nothing is squeezed: each tag and the news line at their own width.
+    for (QPushButton* tag : rig.page->hotTagButtons())
+        EXPECT_EQ(tag->width(), tag->sizeHint().width()) << tag->text().toStdString();
+    EXPECT_EQ(rig.page->newsLinkButton()->width(), rig.page->newsLinkButton()->sizeHint().width());
+}
+} // namespace
+
+TEST(VideoLibraryViewController, TheBottomBarShowsWholeTagsFromTheRightAndNothingOverlapsAtTheMinimumSize) {
+    BottomBarRig wide(1020);
+    const auto tags = wide.page->hotTagButtons();
+    ASSERT_GE(tags.size(), 3);
+    ASSERT_LT(tags.size(), 8) << "eight tags do not all fit beside the news line";
+    // Right to left in the reply's order, touching, the first at the row's right edge.
+    for (int i = 0; i < tags.size(); ++i)
+        EXPECT_EQ(tags[i]->text(), eightTags[int(tags.size()) - 1 - i]);
+    EXPECT_EQ(tags.last()->geometry().right(), wide.page->hottagsView()->width() - 1);
+    for (int i = 0; i + 1 < tags.size(); ++i)
+        EXPECT_EQ(tags[i]->geometry().right() + 1, tags[i + 1]->geometry().left());
+    EXPECT_GE(tags.first()->geometry().left(), 0);
+    expectATidyBar(wide, "default size");
+
+    BottomBarRig narrow(840);
+    EXPECT_LT(narrow.page->hotTagButtons().size(), tags.size());
+    expectATidyBar(narrow, "minimum size");
+}
+
+TEST(VideoLibraryViewController, ThePlayControlsStayPutWhateverThePlayingTitle) {
+    Rig rig;
+    rig.preferences.setAlreadyImportVideo(true);
+    VideoDetail shortTitle = VideoDetailSamples::video(1);
+    shortTitle.title = "Sea";
+    VideoDetail longTitle = VideoDetailSamples::video(2);
+    longTitle.title = "A very long title of a wallpaper video that no bottom bar could ever show whole";
+    ASSERT_TRUE(rig.database.insert(shortTitle));
+    ASSERT_TRUE(rig.database.insert(longTitle));
+    rig.preferences.setPlayingVideoSign(shortTitle.sign);
+    rig.page->show();
+    rig.settle();
+    const int playAt = rig.page->playButton()->x();
+    const int nowPlayingWidth = rig.page->nowPlayingView()->width();
+
+    rig.preferences.setPlayingVideoSign(longTitle.sign);
+    rig.settle();
+    EXPECT_EQ(rig.page->playButton()->x(), playAt);
+    EXPECT_EQ(rig.page->nowPlayingView()->width(), nowPlayingWidth);
+    rig.preferences.setIsOpenPlayer(false);
+    rig.settle();
+    EXPECT_EQ(rig.page->playButton()->x(), playAt);
+}

@@ -88,6 +88,11 @@ protected:
     }
 
     int listSize() const { return model->videoList() ? int(model->videoList()->size()) : -1; }
+    // What the state view says around its refresh link.
+    QString subtitles() const {
+        WebLibraryRefreshSubView* view = model->refreshSubView();
+        return view->leftSubTitle()->text() + " refresh " + view->rightSubTitle()->text();
+    }
 
     // Loads the first page and waits for it to be shown.
     void loadFirstPage() {
@@ -225,6 +230,7 @@ TEST_F(WebLibraryViewModelTest, StateViewsForNoServerBrokenServerAndEmptyCatalog
     ASSERT_NE(model->refreshSubView(), nullptr);
     EXPECT_EQ(model->refreshSubView()->title(), "Fail to connect network");
     EXPECT_TRUE(model->refreshSubView()->showRefreshButton());
+    EXPECT_TRUE(subtitles().contains("network")) << "a failure asks to check the network";
     EXPECT_EQ(rig.container->overlay(), model->refreshSubView());
     EXPECT_EQ(rig.container->image(), AppImage::named("network_error"));
 
@@ -234,6 +240,7 @@ TEST_F(WebLibraryViewModelTest, StateViewsForNoServerBrokenServerAndEmptyCatalog
     server.setFailure(ProtocolTestServer::Failure::garbage, "502");
     loadFirstPage();
     EXPECT_EQ(model->refreshSubView()->title(), "The server is under maintenance");
+    EXPECT_TRUE(subtitles().contains("network"));
     EXPECT_EQ(rig.collectionView->numberOfItems(), 0);
 
     // The refresh link asks again and the grid comes back without the state view.
@@ -249,6 +256,19 @@ TEST_F(WebLibraryViewModelTest, StateViewsForNoServerBrokenServerAndEmptyCatalog
     model->retry();
     ASSERT_TRUE(waitIdle());
     EXPECT_EQ(model->refreshSubView()->title(), "List is empty");
+    EXPECT_TRUE(model->refreshSubView()->showRefreshButton());
+    EXPECT_FALSE(subtitles().contains("network")) << "nothing failed: " << subtitles().toStdString();
+
+    // A failure after an empty list asks for the network again.
+    server.setFailure(ProtocolTestServer::Failure::garbage, "502");
+    model->retry();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(model->refreshSubView()->title(), "The server is under maintenance");
+    EXPECT_TRUE(subtitles().contains("network"));
+    server.resetSwitches();
+    server.setVideos({});
+    model->retry();
+    ASSERT_TRUE(waitIdle());
     EXPECT_EQ(rig.container->image(), AppImage::named("empty_video_list"));
     EXPECT_EQ(model->loadStatus(), LoadStatus::loadedAll) << "page 1 of 1";
     EXPECT_EQ(model->footerText(), QString());

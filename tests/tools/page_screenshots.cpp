@@ -1,9 +1,11 @@
 // Renders the library page for a person to look at: the local tab after the first-run import of the
-// sample videos, the online tab, the download tab, the player-off state and the preview window,
-// each as a PNG in the folder given as the first argument. Runs against an in-process protocol test
+// sample videos, the page and its bottom bar (eight hot tags, a news line) at the main window's
+// default and minimum sizes, the online tab, the download tab, the player-off state and the preview
+// window, each as a PNG in the folder given as the first argument. Runs against an in-process protocol test
 // server over a temporary home; meant for an X server (tools/page-screenshots.sh starts Xvfb).
 #include "ButtonWithColorfulLink.h"
 #include "DownloadManager.h"
+#include "HotTagsView.h"
 #include "ImageLoader.h"
 #include "LibraryViewModels.h"
 #include "LocalLibraryModel.h"
@@ -74,7 +76,9 @@ int main(int argc, char** argv) {
             server.serveFilePath(sign + ".mp4", sampleFolder + "/" + samples[i % samples.size()]).toString();
         server.addVideo(video);
     }
-    server.setHotTags({"nature", "city", "ocean", "space"});
+    const QStringList hotTags = {"nightscape", "space",    "city", "autumn",
+                                 "ocean",      "abstract", "rain", "forest"};
+    server.setHotTags(hotTags);
     server.setCategories(QJsonArray{QJsonObject{{"id", 1}, {"title", "Landscape"}},
                                     QJsonObject{{"id", 2}, {"title", "Abstract"}}});
     QJsonObject heartbeat = ProtocolTestServer::defaultHeartbeatData();
@@ -142,10 +146,22 @@ int main(int argc, char** argv) {
     webModel.sendHeartbeat(WebModel::HeartBeatType::Boot, "1000");
 
     bool ok = TestHome::waitUntil([&] { return preferences.alreadyImportVideo(); }, std::chrono::seconds(90));
-    TestHome::waitUntil(
-        [&] { return page.hotTagButtons().size() == 4 && !page.newsLinkButton()->isHidden(); });
+    TestHome::waitUntil([&] {
+        return page.hottagsView()->tagCount() == hotTags.size() && !page.newsLinkButton()->isHidden();
+    });
     TestHome::spin(std::chrono::milliseconds(800));
     ok = save(page.grab(), out, "page-local.png") && ok;
+
+    // The page as the main window holds it at its default size (1180 by 720) and at its minimum
+    // (1000 by 640): less the side bar's width and the top bar's height.
+    for (const auto& [name, size] :
+         {std::pair<QString, QSize>{"default", QSize(1020, 664)}, {"minimum", QSize(840, 584)}}) {
+        page.resize(size);
+        TestHome::spin(std::chrono::milliseconds(300));
+        ok = save(page.grab(), out, "page-" + name + "-size.png") && ok;
+        ok = save(page.bottomArea()->grab(), out, "bottom-bar-" + name + "-size.png") && ok;
+    }
+    page.resize(1180, 700);
 
     QTest::mouseClick(page.onlineTab(), Qt::LeftButton, {}, QPoint(4, 4));
     TestHome::waitUntil([&] { return page.collectionView()->numberOfItems() == titles.size(); });

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
 #include <QImage>
 #include <QLocale>
 #include <QPushButton>
@@ -112,7 +113,8 @@ TEST(AttributedTitle, LinkStyles) {
     EXPECT_EQ(link.foregroundColor(), ThemeColors::systemBlue());
     EXPECT_FALSE(link.isUnderlined());
     EXPECT_EQ(link.lineBreakMode(), Qt::ElideRight);
-    EXPECT_EQ(link.font().pointSizeF(), 13.0);
+    EXPECT_EQ(link.font().pixelSize(), 13);
+    EXPECT_EQ(QFontInfo(link.font()).pixelSize(), 13);
 
     EXPECT_EQ(AttributedTitle::redLinkStyleTitle("Error").foregroundColor(), ThemeColors::systemRed());
 

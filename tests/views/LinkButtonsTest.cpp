@@ -1,6 +1,8 @@
 #include "ButtonWithColorfulLink.h"
 #include "ButtonWithLinkTitle.h"
+#include "SuggestionHeaderViewController.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QTest>
@@ -102,7 +104,7 @@ TEST_F(ColorfulLink, DefaultsAndTheStyleOfTheTitle) {
     loaded.setTitleHoverColor(Qt::red);
     loaded.ensurePolished();
     EXPECT_EQ(loaded.shownTitleColor(), ButtonWithColorfulLink::labelColor());
-    EXPECT_DOUBLE_EQ(loaded.font().pointSizeF(), 14.0);
+    EXPECT_EQ(loaded.font().pixelSize(), 14) << "a size in pixels, as the design means it";
 
     ButtonWithColorfulLink framed(QRect(0, 0, 80, 20));
     framed.setFontSize(18);
@@ -110,7 +112,7 @@ TEST_F(ColorfulLink, DefaultsAndTheStyleOfTheTitle) {
     EXPECT_FALSE(framed.shownTitleColor()) << "made in code: its owner styles it";
     framed.updateTitle(Qt::green);
     EXPECT_EQ(framed.shownTitleColor(), QColor(Qt::green));
-    EXPECT_DOUBLE_EQ(framed.font().pointSizeF(), 18.0);
+    EXPECT_EQ(framed.font().pixelSize(), 18);
 }
 
 TEST_F(ColorfulLink, WithoutHoverOrPressedColoursTheTitleNeverChanges) {
@@ -177,3 +179,11 @@ TEST_F(ColorfulLink, SettingTheTitleColourRestylesAtOnceEvenUnderThePointer) {
 }
 
 } // namespace
+
+TEST(ButtonWithLinkTitle, AThirteenPixelLinkFitsTheSuggestionHeaderRow) {
+    // The "Clear" link of the search history's header: no taller than its row.
+    ButtonWithLinkTitle clear;
+    clear.setAttributedTitle(AttributedTitle::linkStyleTitle("Clear"));
+    EXPECT_EQ(QFontInfo(clear.font()).pixelSize(), 13);
+    EXPECT_LE(clear.sizeHint().height(), SuggestionHeaderViewController::rowHeight);
+}

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QTest>
+#include <QWindow>
 
 namespace {
 QImage render(QWidget& widget) {
@@ -124,4 +125,34 @@ TEST(ProgressWindow, ABusyWindowInFrontOfTheMainWindowThatTakesTheFocusAndGoesOn
     EXPECT_TRUE(window.isNull());
     EXPECT_EQ(controller.window(), nullptr);
     controller.close();
+}
+
+TEST(ProgressWindow, BelongsToTheMainWindowAndFollowsItToItsCentre) {
+    QWidget mainWindow;
+    mainWindow.setGeometry(0, 0, 800, 600);
+    mainWindow.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainWindow));
+    ProgressWindowController controller;
+    QPointer<ProgressWindow> window = controller.window();
+    controller.showCentredOn(&mainWindow);
+    ASSERT_TRUE(window->isVisible());
+    // In front of its own main window only, not of every other program.
+    EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    ASSERT_TRUE(window->windowHandle());
+    EXPECT_EQ(window->windowHandle()->transientParent(), mainWindow.windowHandle());
+
+    // The window manager (or the user) moves the main window after the import began.
+    mainWindow.move(300, 200);
+    QCoreApplication::processEvents();
+    EXPECT_LE(std::abs(window->geometry().center().x() - mainWindow.frameGeometry().center().x()), 1);
+    EXPECT_LE(std::abs(window->geometry().center().y() - mainWindow.frameGeometry().center().y()), 1);
+    mainWindow.resize(1000, 700);
+    QCoreApplication::processEvents();
+    EXPECT_LE(std::abs(window->geometry().center().x() - mainWindow.frameGeometry().center().x()), 1);
+
+    // Closed, it no longer follows (and nothing is left listening).
+    controller.close();
+    mainWindow.move(10, 10);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window.isNull());
 }

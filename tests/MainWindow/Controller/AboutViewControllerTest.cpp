@@ -90,6 +90,12 @@ TEST_F(AboutTest, ALinkTitleThatIsNoAddressOpensTheWebSite) {
 TEST_F(AboutTest, AnEmptyFeedbackIsOutlinedInRedAndNotSent) {
     FeedbackWindowController& form = openFeedback();
     EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.windowFlags() & Qt::WindowMinMaxButtonsHint, 0);
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowCloseButtonHint);
+    // A dialog of one size: window managers offer neither minimise nor maximise for it.
+    EXPECT_EQ(form.windowType(), Qt::Dialog);
+    EXPECT_TRUE(form.windowFlags().testFlag(Qt::CustomizeWindowHint));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
     QTest::mouseClick(form.submitButton(), Qt::LeftButton);
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.contentBorderWidth(), 1.0);
@@ -145,4 +151,8 @@ TEST(QRCodeWindow, ShowsThePictureWithACloseButtonOnly) {
     EXPECT_FALSE(window.pictureLabel()->pixmap().isNull());
     EXPECT_EQ(window.windowFlags() & Qt::WindowMinMaxButtonsHint, 0);
     EXPECT_TRUE(window.windowFlags() & Qt::WindowCloseButtonHint);
+    // A dialog of one size: window managers offer neither minimise nor maximise for it.
+    EXPECT_EQ(window.windowType(), Qt::Dialog);
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::CustomizeWindowHint));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
 }

@@ -129,4 +129,8 @@ TEST_F(SettingsTest, ClosingOnlyHidesTheWindow) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowFlags() & Qt::WindowMaximizeButtonHint, 0);
     EXPECT_EQ(window->windowFlags() & Qt::WindowMinimizeButtonHint, 0);
+    // A dialog of one size: window managers offer neither minimise nor maximise for it.
+    EXPECT_EQ(window->windowType(), Qt::Dialog);
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::CustomizeWindowHint));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
 }

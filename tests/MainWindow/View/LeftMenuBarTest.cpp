@@ -12,6 +12,7 @@
 #include "ThemeColors.h"
 #include "UserDefaults.h"
 
+#include <QFontInfo>
 #include <QLabel>
 #include <QProcess>
 #include <QTest>
@@ -172,4 +173,26 @@ TEST_F(SideBarTest, TheAgentTurningThePlayerOffMovesTheSwitchAtTheNextRefresh) {
     EXPECT_TRUE(player->isOpen());
     preferences->updateUserDefaultFromDisk();
     EXPECT_FALSE(player->isOpen());
+}
+
+TEST_F(SideBarTest, TitlesFitTheirFramesAndALongerOneEndsInAnEllipsisBeforeTheSwitch) {
+    for (int index : {0, 1}) {
+        QLabel* title = bar->cell(index)->titleLabel();
+        EXPECT_EQ(QFontInfo(title->font()).pixelSize(), 16);
+        EXPECT_LE(title->fontMetrics().height(), title->height()) << "the title is not cut at the bottom";
+    }
+    LeftMenuCell* video = bar->cell(0);
+    QLabel* title = video->titleLabel();
+    ASSERT_TRUE(video->rightButton()->isVisible());
+    title->setText("Wallpapers and videos");
+    // What it draws is what a label shows of the text cut before the switch with an ellipsis.
+    const int room = video->rightButton()->x() - title->x() - 4;
+    QLabel expected;
+    expected.setFont(title->font());
+    expected.setPalette(title->palette());
+    expected.setAutoFillBackground(true);
+    expected.setText(title->fontMetrics().elidedText(title->text(), Qt::ElideRight, room));
+    expected.resize(title->size());
+    ASSERT_TRUE(expected.text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(title->grab().toImage(), expected.grab().toImage());
 }

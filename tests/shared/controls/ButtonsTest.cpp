@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QEnterEvent>
 #include <QMouseEvent>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -128,6 +129,40 @@ TEST(ButtonWithHoverBackGround, LaterAssignmentsTakeEffect) {
     button->setTitleColor(Qt::red);
     EXPECT_EQ(button->titleColor(), QColor(Qt::red));
     EXPECT_TRUE(button->styleSheet().contains(QColor(Qt::red).name(QColor::HexArgb)));
+}
+
+TEST(ButtonWithHoverBackGround, ADisabledButtonLooksDisabledWhateverThePointerDidToIt) {
+    // On a white window, so that a faded colour shows lighter.
+    QWidget window;
+    QPalette white = window.palette();
+    white.setColor(QPalette::Window, Qt::white);
+    window.setPalette(white);
+    window.setAutoFillBackground(true);
+    window.resize(140, 50);
+    auto button = loaded([](ButtonWithHoverBackGround& b) {
+        b.setNormalColor(QColor(39, 215, 110));
+        b.setHoverColor(QColor(58, 231, 128));
+        b.setTitleColor(Qt::white);
+    });
+    button->setParent(&window);
+    button->move(10, 10);
+    window.show();
+    const QPoint edge(14, 26); // the button's background, left of its title
+    auto shown = [&] { return window.grab().toImage().pixelColor(edge); };
+    const QColor enabled = shown();
+    EXPECT_EQ(enabled, QColor(39, 215, 110));
+
+    enter(*button);
+    button->setEnabled(false);
+    const QColor disabled = shown();
+    EXPECT_NE(disabled, enabled);
+    EXPECT_NE(disabled, QColor(58, 231, 128)) << "not the hover colour either";
+    EXPECT_GT(disabled.lightness(), enabled.lightness());
+    EXPECT_LT(disabled.hsvSaturation(), enabled.hsvSaturation());
+
+    button->setEnabled(true);
+    leave(*button);
+    EXPECT_EQ(shown(), enabled);
 }
 
 } // namespace
