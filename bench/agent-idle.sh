@@ -48,6 +48,11 @@ for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
 # /proc/<pid>/stat are 10 ms, too coarse for a millisecond a second).
 thread_times() { for task in /proc/$1/task/*; do echo "${task##*/} $(cut -d' ' -f1 "$task/schedstat" 2>/dev/null)"; done; }
 
+# Voluntary context switches of all threads of the process: how often it went to sleep, so how
+# often something woke it.
+sleeps() { cat /proc/$1/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n + 0 }'; }
+resident_mb() { awk '/^VmRSS:/ { printf "%.0f", $2 / 1024 }' /proc/$1/status 2>/dev/null; }
+
 # CPU milliseconds per second between two thread_times snapshots over the given seconds: threads
 # present in both count their difference, threads started in between count whole.
 ms_per_second() { # before after seconds
@@ -86,12 +91,18 @@ run_agent() { # IsOpenPlayer value
     done
     sleep "$warmup_seconds"
     thread_times $pid >"$home/before"
+    local sleeps_before
+    sleeps_before=$(sleeps $pid)
     sleep "$idle_seconds"
     thread_times $pid >"$home/after"
+    # Wake-ups a second and resident memory, printed beside the CPU time: on a virtual machine a
+    # wake-up of a large process costs more than one of a small process.
+    echo "$(sleeps $pid) $sleeps_before $(resident_mb $pid)" >"$home/wakes"
     kill $pid 2>/dev/null
     wait $pid 2>/dev/null
     kill "$bus_pid" 2>/dev/null
-    ms_per_second "$home/before" "$home/after" "$idle_seconds"
+    echo "$(ms_per_second "$home/before" "$home/after" "$idle_seconds") $(awk -v s="$idle_seconds" \
+        '{ printf "%.2f %s", ($1 - $2) / s, $3 }' "$home/wakes")"
 }
 
 # The settings check alone, on a suite like the agent's.
@@ -105,16 +116,22 @@ run_settings_loop() {
     pids+=($pid)
     sleep "$warmup_seconds"
     thread_times $pid >"$home/before"
+    local sleeps_before
+    sleeps_before=$(sleeps $pid)
     sleep "$idle_seconds"
     thread_times $pid >"$home/after"
+    # Wake-ups a second and resident memory, printed beside the CPU time: on a virtual machine a
+    # wake-up of a large process costs more than one of a small process.
+    echo "$(sleeps $pid) $sleeps_before $(resident_mb $pid)" >"$home/wakes"
     kill $pid 2>/dev/null
     wait $pid 2>/dev/null
-    ms_per_second "$home/before" "$home/after" "$idle_seconds"
+    echo "$(ms_per_second "$home/before" "$home/after" "$idle_seconds") $(awk -v s="$idle_seconds" \
+        '{ printf "%.2f %s", ($1 - $2) / s, $3 }' "$home/wakes")"
 }
 
-paused=$(run_agent true)
-closed=$(run_agent false)
-loop=$(run_settings_loop)
+read -r paused paused_wakes paused_mb <<<"$(run_agent true)"
+read -r closed closed_wakes closed_mb <<<"$(run_agent false)"
+read -r loop loop_wakes loop_mb <<<"$(run_settings_loop)"
 tick_us=0
 if [ -x "$refresh_bench" ]; then
     tick_us=$("$refresh_bench" 2>/dev/null | sed -n 's/^refresh tick, nothing changed: \([0-9.]*\) us.*/\1/p')
@@ -123,9 +140,11 @@ tick_ms=$(awk -v u="${tick_us:-0}" 'BEGIN { printf "%.3f", u / 1000 }')
 
 printf 'agent idle for %s s after %s s of warm-up, CPU ms per second (user + system)\n' "$idle_seconds" \
     "$((warmup_seconds + 4))"
-printf '%-30s %10s\n' state "ms/s"
-printf '%-30s %10.3f\n' "paused" "$paused" "closed" "$closed" "baseline: settings-loop" "$loop" \
-    "warm settings tick x 1/s" "$tick_ms"
+printf '%-30s %10s %10s %8s\n' state "ms/s" "wakes/s" "RSS MB"
+printf '%-30s %10.3f %10s %8s\n' "paused" "$paused" "$paused_wakes" "$paused_mb" "closed" "$closed" \
+    "$closed_wakes" "$closed_mb" "baseline: settings-loop" "$loop" "$loop_wakes" "$loop_mb" \
+    "warm settings tick x 1/s" "$tick_ms" "" ""
+printf 'load average: %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
 
 worst=$(awk -v a="$paused" -v b="$closed" 'BEGIN { print (a > b) ? a : b }')
 awk -v v="$worst" 'BEGIN {

@@ -221,6 +221,13 @@ void VideoLibraryViewController::buildLayout() {
     connect(m_playButton, &QToolButton::clicked, this, &VideoLibraryViewController::playButtonAction);
     connect(m_muteButton, &QToolButton::clicked, this, &VideoLibraryViewController::muteButtonAction);
     connect(m_volumeSlider, &QSlider::valueChanged, this, &VideoLibraryViewController::volumeSliderAction);
+    m_volumeWriteTimer.setSingleShot(true);
+    connect(&m_volumeWriteTimer, &QTimer::timeout, this, &VideoLibraryViewController::writeVolume);
+    // The value the drag ended on is written at once, whatever was written last.
+    connect(m_volumeSlider, &QSlider::sliderReleased, this, [this] {
+        if (m_volumeWriteTimer.isActive())
+            writeVolume();
+    });
     connect(m_playModelButton, &QComboBox::activated, this, [this](int index) {
         if (index == 0)
             singleCycleAction();
@@ -459,6 +466,20 @@ void VideoLibraryViewController::muteButtonAction() {
 }
 
 void VideoLibraryViewController::volumeSliderAction() {
+    // The agent reads the settings once a second, so a drag loses nothing by writing only every
+    // tenth of a second; the value pending in between is written when its turn comes.
+    if (m_volumeSlider->isSliderDown() && m_sinceVolumeWrite.isValid() &&
+        m_sinceVolumeWrite.elapsed() < kVolumeWriteIntervalMs) {
+        if (!m_volumeWriteTimer.isActive())
+            m_volumeWriteTimer.start(int(kVolumeWriteIntervalMs - m_sinceVolumeWrite.elapsed()));
+        return;
+    }
+    writeVolume();
+}
+
+void VideoLibraryViewController::writeVolume() {
+    m_volumeWriteTimer.stop();
+    m_sinceVolumeWrite.start();
     const float volume = float(m_volumeSlider->value()) / 1000.0f;
     m_deps.preferences->setVolume(volume);
     m_deps.preferences->setMute(volume < 0.01f);

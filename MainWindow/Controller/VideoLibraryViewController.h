@@ -8,10 +8,12 @@
 #include "VideoLibraryLists.h"
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QList>
 #include <QMenu>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 #include <functional>
@@ -122,6 +124,9 @@ public:
     void playButtonAction();
     void muteButtonAction();
     void volumeSliderAction();
+    // A drag of the volume slider writes the shared settings at most this often (each write
+    // replaces the file and waits for the disk), and its last value when the slider is let go.
+    static constexpr int kVolumeWriteIntervalMs = 100;
     void singleCycleAction();
     void listCycleAction();
     void randomCycleAction();
@@ -164,6 +169,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void writeVolume();
     void setupViews();
     void viewDidLoad();
     void buildLayout();
@@ -191,6 +197,8 @@ private:
     QToolButton* m_playButton = nullptr;
     QToolButton* m_muteButton = nullptr;
     QSlider* m_volumeSlider = nullptr;
+    QTimer m_volumeWriteTimer;
+    QElapsedTimer m_sinceVolumeWrite;
     QWidget* m_userNameBox = nullptr;
     QComboBox* m_playModelButton = nullptr;
     QComboBox* m_sortButton = nullptr;

@@ -9,11 +9,13 @@
 #include "TitleStyle.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSvgRenderer>
 #include <QSvgWidget>
 
 NowPlayingView::NowPlayingView(Preferences& preferences, LocalVideoDBManager& database,
@@ -25,6 +27,11 @@ NowPlayingView::NowPlayingView(Preferences& preferences, LocalVideoDBManager& da
     m_statusIcon = new QSvgWidget(this);
     m_statusIcon->setFixedSize(16, 16);
     m_statusIcon->setAttribute(Qt::WA_TranslucentBackground);
+    // The renderer's own timer would repaint an animated icon 30 times a second for as long as
+    // the program runs, shown or not; this view paces the icon itself (updateAnimation).
+    m_statusIcon->renderer()->setFramesPerSecond(0);
+    m_animationTimer.setInterval(1000 / kAnimationFramesPerSecond);
+    connect(&m_animationTimer, &QTimer::timeout, m_statusIcon, qOverload<>(&QWidget::update));
     m_statusLabel = new QLabel(this);
     m_playingFileNameLabel = new QPushButton(this);
     m_playingFileNameLabel->setFlat(true);
@@ -42,6 +49,8 @@ NowPlayingView::NowPlayingView(Preferences& preferences, LocalVideoDBManager& da
     connect(m_playingFileNameLabel, &QPushButton::clicked, this, &NowPlayingView::clickVideoTitle);
     m_observeDispose = observe(&m_preferences, &Preferences::playingVideoSignChanged, this,
                                [this](const std::optional<QString>& sign) { playingVideoSignChanged(sign); });
+    m_playingDispose =
+        observe(&m_preferences, &Preferences::isPlayingChanged, this, [this](bool) { updateAnimation(); });
 }
 
 QString NowPlayingView::defaultIconPath(const QString& name) {
@@ -75,6 +84,51 @@ void NowPlayingView::loadIcon(const QString& path) {
 void NowPlayingView::setIsOpenPlay(bool open) {
     m_isOpenPlay = open;
     refreshStatus();
+    updateAnimation();
+}
+
+void NowPlayingView::updateAnimation() {
+    const QWidget* top = window();
+    const bool onScreen = m_shown && isVisible() && !(top && top->isMinimized());
+    const bool animate =
+        onScreen && m_isOpenPlay && m_preferences.isPlaying() && m_statusIcon->renderer()->animated();
+    if (animate == m_animationTimer.isActive())
+        return;
+    if (animate)
+        m_animationTimer.start();
+    else
+        m_animationTimer.stop();
+}
+
+bool NowPlayingView::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+        m_shown = true;
+        // Minimising the window hides none of its widgets: its state changes are watched too.
+        if (m_watchedWindow != window()) {
+            if (m_watchedWindow)
+                m_watchedWindow->removeEventFilter(this);
+            m_watchedWindow = window();
+            m_watchedWindow->installEventFilter(this);
+        }
+        updateAnimation();
+        break;
+    case QEvent::Hide:
+        // Also when the window system unmapped the window (the widget still counts as visible).
+        m_shown = false;
+        updateAnimation();
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
+bool NowPlayingView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_watchedWindow && event->type() == QEvent::WindowStateChange)
+        updateAnimation();
+    return QWidget::eventFilter(watched, event);
 }
 
 void NowPlayingView::showTitleOf(const QString& sign) {

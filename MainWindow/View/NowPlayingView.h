@@ -2,7 +2,9 @@
 
 #include "Disposable.h"
 
+#include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -51,6 +53,16 @@ public:
     // The icons in the program's artwork, else among the installed resources.
     static QString defaultIconPath(const QString& name);
 
+    // Whether the playing icon is moving now: only while this view is on screen, the player is on
+    // and the wallpaper plays. Otherwise the icon stands still and costs nothing.
+    bool isAnimating() const { return m_animationTimer.isActive(); }
+    // Frames a second of the moving icon; the icon's own motion is slow, so few frames do.
+    static constexpr int kAnimationFramesPerSecond = 12;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void refreshStatus();
     void playingVideoSignChanged(const std::optional<QString>& sign);
@@ -58,6 +70,7 @@ private:
     void showTitle(const QString& title);
     void loadIcon(const QString& path);
     void clickVideoTitle();
+    void updateAnimation();
 
     Preferences& m_preferences;
     LocalVideoDBManager& m_database;
@@ -70,4 +83,8 @@ private:
     std::optional<QString> m_noPlayingImage;
     QString m_loadedIcon;
     std::optional<Disposable> m_observeDispose;
+    std::optional<Disposable> m_playingDispose;
+    QTimer m_animationTimer;
+    bool m_shown = false;
+    QPointer<QWidget> m_watchedWindow;
 };

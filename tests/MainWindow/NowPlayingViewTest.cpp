@@ -11,6 +11,8 @@
 #include <QSvgRenderer>
 #include <QSvgWidget>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -96,6 +98,65 @@ TEST(NowPlayingView, AStoredEnormousTitleIsShownCut) {
     rig.preferences.setPlayingVideoSign(video.sign);
     rig.view.setIsOpenPlay(true);
     EXPECT_EQ(rig.title().size(), ReplyLimits::maximumTextLength);
+}
+
+// Whether anything inside the icon's renderer ticks on its own.
+bool rendererTicks(const NowPlayingView& view) {
+    const auto timers = view.statusIcon()->renderer()->findChildren<QTimer*>();
+    return std::any_of(timers.begin(), timers.end(), [](const QTimer* timer) { return timer->isActive(); });
+}
+
+TEST(NowPlayingView, ThePlayingIconMovesOnlyWhileShownWithThePlayerOnAndPlaying) {
+    Rig rig;
+    rig.preferences.setIsPlaying(true);
+    rig.view.setIsOpenPlay(true);
+    ASSERT_TRUE(rig.view.statusIcon()->renderer()->animated()) << "the playing icon is a moving one";
+    EXPECT_TRUE(rig.view.isAnimating());
+    EXPECT_FALSE(rendererTicks(rig.view)) << "only the view paces the icon";
+
+    // The wallpaper paused, then playing again (as the other program writes it).
+    rig.preferences.setIsPlaying(false);
+    EXPECT_FALSE(rig.view.isAnimating());
+    rig.preferences.setIsPlaying(true);
+    EXPECT_TRUE(rig.view.isAnimating());
+
+    // The window hidden, minimised, and back.
+    rig.view.hide();
+    EXPECT_FALSE(rig.view.isAnimating());
+    rig.view.show();
+    EXPECT_TRUE(rig.view.isAnimating());
+    rig.view.setWindowState(Qt::WindowMinimized);
+    EXPECT_FALSE(rig.view.isAnimating());
+    rig.view.setWindowState(Qt::WindowNoState);
+    rig.view.show();
+    EXPECT_TRUE(rig.view.isAnimating());
+
+    // The player off shows the still icon; on again, it moves again.
+    rig.view.setIsOpenPlay(false);
+    EXPECT_FALSE(rig.view.isAnimating());
+    rig.view.setIsOpenPlay(true);
+    EXPECT_TRUE(rig.view.isAnimating());
+    EXPECT_FALSE(rendererTicks(rig.view));
+}
+
+TEST(NowPlayingView, InsideAWindowTheIconStopsWhenTheWindowCloses) {
+    TestHome home;
+    UserDefaults suite(home.file("suite.ini"));
+    Preferences preferences(suite);
+    preferences.setIsPlaying(true);
+    LocalVideoDBManager database(home.file("Corvex.db"));
+    QWidget window;
+    auto* view = new NowPlayingView(preferences, database, {}, &window);
+    view->setIsOpenPlay(true);
+    EXPECT_FALSE(view->isAnimating()) << "never shown yet";
+    window.show();
+    EXPECT_TRUE(view->isAnimating());
+    window.close();
+    EXPECT_FALSE(view->isAnimating());
+    window.show();
+    EXPECT_TRUE(view->isAnimating());
+    window.setWindowState(Qt::WindowMinimized);
+    EXPECT_FALSE(view->isAnimating());
 }
 
 TEST(NowPlayingView, AMissingIconShowsNothing) {

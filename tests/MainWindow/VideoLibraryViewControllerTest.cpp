@@ -18,6 +18,8 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -26,6 +28,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -345,6 +348,69 @@ TEST(VideoLibraryViewController, ANewsAddressThatIsNotOnTheWebIsNotOpened) {
     ASSERT_TRUE(TestHome::waitUntil([&] { return !rig.page->newsLinkButton()->isHidden(); }));
     rig.page->openNewsURL();
     EXPECT_TRUE(rig.opened.empty());
+}
+
+// Which file the path names now: every write of the settings replaces the file with a new one.
+ino_t fileIdentity(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+float volumeOnDisk(const QString& path) {
+    return UserDefaults(path).floatForKey("Volume");
+}
+
+TEST(VideoLibraryViewController, ADragOfTheVolumeSliderWritesTheSettingsAFewTimesAndItsLastValueAtRelease) {
+    Rig rig;
+    rig.page->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(rig.page.get()));
+    QSlider* slider = rig.page->volumeSlider();
+    const QString file = rig.home.file("suite.ini");
+    const int y = slider->height() / 2;
+    // The handle of 500 of 0..1000 sits in the middle.
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(slider->width() / 2, y));
+    ASSERT_TRUE(slider->isSliderDown());
+
+    int replacements = 0, steps = 0;
+    ino_t identity = fileIdentity(file);
+    QElapsedTimer clock;
+    clock.start();
+    // 100 steps back and forth over the slider, as fast as events come.
+    for (int i = 0; i < 100; ++i) {
+        const int value = slider->value();
+        const int x = 5 + (i * 7) % (slider->width() - 10);
+        QTest::mouseMove(slider, QPoint(x, y));
+        steps += slider->value() != value;
+        const ino_t now = fileIdentity(file);
+        replacements += now != identity;
+        identity = now;
+    }
+    const qint64 elapsed = clock.elapsed();
+    EXPECT_GE(steps, 90) << "the drag moved the slider";
+    EXPECT_LE(replacements, 2 + elapsed / VideoLibraryViewController::kVolumeWriteIntervalMs)
+        << steps << " steps in " << elapsed << " ms";
+    EXPECT_LT(replacements, 20);
+
+    // Held still, the drag's latest value reaches the file within its turn.
+    const int held = slider->value();
+    EXPECT_TRUE(TestHome::waitUntil([&] { return qRound(volumeOnDisk(file) * 1000) == held; }));
+    EXPECT_TRUE(slider->isSliderDown());
+
+    // A move and the release right after it: the value let go of is on disk at once.
+    QTest::mouseMove(slider, QPoint(slider->width() - 20, y));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(slider->width() - 20, y));
+    const int released = slider->value();
+    ASSERT_NE(released, held);
+    EXPECT_EQ(qRound(volumeOnDisk(file) * 1000), released);
+    EXPECT_FLOAT_EQ(rig.preferences.volume(), float(released) / 1000.0f);
+    EXPECT_FALSE(rig.preferences.mute());
+
+    // Not a drag (the keyboard): each step is written as it comes.
+    slider->setFocus();
+    identity = fileIdentity(file);
+    QTest::keyClick(slider, Qt::Key_Left);
+    EXPECT_NE(fileIdentity(file), identity);
+    EXPECT_EQ(qRound(volumeOnDisk(file) * 1000), slider->value());
 }
 
 TEST(VideoLibraryViewController, PlayControlsWriteTheSettingsAndFollowThem) {

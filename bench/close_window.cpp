@@ -1,0 +1,40 @@
+// Asks an X11 window to close the way a window manager's close button does (a WM_DELETE_WINDOW
+// message), for benches that run without a window manager:  close_window WINDOW_ID
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <xcb/xcb.h>
+
+namespace {
+xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
+    const xcb_atom_t value = reply ? reply->atom : XCB_ATOM_NONE;
+    std::free(reply);
+    return value;
+}
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: close_window WINDOW_ID\n");
+        return 2;
+    }
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection)) {
+        std::fprintf(stderr, "close_window: no X display\n");
+        return 1;
+    }
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(std::strtoul(argv[1], nullptr, 0));
+    message.type = atom(connection, "WM_PROTOCOLS");
+    message.data.data32[0] = atom(connection, "WM_DELETE_WINDOW");
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(connection, 0, message.window, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(connection);
+    xcb_disconnect(connection);
+    return 0;
+}

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# main-window-idle: what the main application costs while it sits open and nobody touches it, as
+# CPU milliseconds per second (user + system over all its threads) for BENCH_IDLE_SECONDS after
+# a warm-up, under Xvfb: its window shown on the local tab with the player on and the wallpaper
+# playing, then with the window closed (hidden; the program keeps running). The library is the
+# one of main-window-start (1,000 videos). The baseline is that bench's bare window
+# (bare_window), shown, measured the same way in the same run.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+build=$PWD/build
+main="$build/MainWindow/zerafin-video-desktop"
+bare="$build/bench/bare_window"
+closer="$build/bench/close_window"
+idle_seconds=${BENCH_IDLE_SECONDS:-20}
+warmup_seconds=${BENCH_WARMUP_SECONDS:-5}
+for tool in Xvfb dbus-run-session sqlite3 convert xdotool; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 0; }
+done
+[ -x "$main" ] && [ -x "$bare" ] && [ -x "$closer" ] ||
+    { echo "FAIL: build zerafin-video-desktop, bare_window and close_window first"; exit 1; }
+if [ -z "${ZERAFIN_BENCH_ON_PRIVATE_BUS:-}" ]; then
+    exec dbus-run-session -- env ZERAFIN_BENCH_ON_PRIVATE_BUS=1 bash "$0" "$@"
+fi
+
+work=$(mktemp -d /tmp/zerafin-idle-bench-XXXXXX)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
+export XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+export ZERAFIN_SERVER_URL=http://127.0.0.1:9 ZERAFIN_RESOURCES="$build/resources"
+container="$XDG_DATA_HOME/K4TQ7ZR2MB.zerafin"
+support="$container/Application Support"
+mkdir -p "$support/DownloadVideo" "$container/Preferences" "$XDG_DATA_HOME/applications" && chmod 700 "$container"
+
+# The library of main-window-start: 1,000 rows, each with a thumbnail file and a video file.
+convert -size 320x180 gradient:#349BFF-#27D76E "$support/thumbnail.jpg"
+head -c 65536 /dev/urandom >"$support/DownloadVideo/clip.mp4"
+sqlite3 -batch -bail "$support/Corvex.db" ".read resources/Corvex.sql" "
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000)
+INSERT INTO LocalVideos SELECT i, printf('%032x', i), '', 'Video ' || i,
+    'file://$support/DownloadVideo/clip.mp4', '', 10000, 65536, '$support/thumbnail.jpg', 2048, '', '16:9',
+    1920, 1080, 30, 4000000, 0, '2026-01-01', 0, 0, 'zerafin', '', 0, '', 0, 1 FROM n;"
+# The player on and playing the first video. The agent the application starts is a stand-in that
+# does nothing, so that only the application's own cost is on the machine.
+suite="$container/Preferences/K4TQ7ZR2MB.zerafin.ini"
+cat >"$suite" <<INI
+[General]
+alreadyImportVideo=true
+autolaunch=false
+IsOpenPlayer=true
+isPlaying=true
+CurrentVideoSign=$(printf '%032x' 1)
+INI
+printf '[Desktop Entry]\nType=Application\nName=Agent stand-in\nExec=true\n' \
+    >"$XDG_DATA_HOME/applications/com.tovan.zerafinHelper.desktop"
+
+exec 5>"$work/display"
+Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+exec 5>&-
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+export QT_LOGGING_RULES="zerafin.mainwindow.debug=true" QT_MESSAGE_PATTERN="%{message}"
+
+# Nanoseconds on a CPU of every thread of the process, one "tid ns" line each.
+thread_times() { for task in /proc/$1/task/*; do echo "${task##*/} $(cut -d' ' -f1 "$task/schedstat" 2>/dev/null)"; done; }
+# CPU milliseconds per second between two snapshots (threads started in between count whole).
+ms_per_second() { # before after seconds
+    awk -v s="$3" 'NR == FNR { before[$1] = $2; next } { total += $2 - (($1 in before) ? before[$1] : 0) }
+        END { printf "%.3f\n", total / 1e6 / s }' "$1" "$2"
+}
+# measure PID NAME: CPU ms per second of PID over the idle time, after the warm-up.
+measure() {
+    sleep "$warmup_seconds"
+    thread_times "$1" >"$work/$2.before"
+    sleep "$idle_seconds"
+    thread_times "$1" >"$work/$2.after"
+    ms_per_second "$work/$2.before" "$work/$2.after" "$idle_seconds"
+}
+# launch PROGRAM LOG: starts it and waits for its first paint; prints its process id.
+launch() {
+    "$1" >/dev/null 2>"$2" &
+    local pid=$!
+    pids+=($pid)
+    for _ in $(seq 300); do
+        grep -q '^first paint$' "$2" && break
+        sleep 0.05
+    done
+    echo "$pid"
+}
+
+bare_pid=$(launch "$bare" "$work/bare.log")
+bare_ms=$(measure "$bare_pid" bare)
+kill "$bare_pid" 2>/dev/null
+
+main_pid=$(launch "$main" "$work/main.log")
+grep -q '^first paint$' "$work/main.log" || { echo "FAIL: the main window never painted"; exit 1; }
+shown_ms=$(measure "$main_pid" shown)
+wid=$(xdotool search --onlyvisible --name '^Zerafin Video Desktop$' 2>/dev/null | head -n1)
+[ -n "$wid" ] || { echo "FAIL: no main window to close"; exit 1; }
+"$closer" "$wid"
+for _ in $(seq 50); do
+    [ -z "$(xdotool search --onlyvisible --name '^Zerafin Video Desktop$' 2>/dev/null)" ] && break
+    sleep 0.1
+done
+[ -z "$(xdotool search --onlyvisible --name '^Zerafin Video Desktop$' 2>/dev/null)" ] ||
+    { echo "FAIL: the main window did not close"; exit 1; }
+kill -0 "$main_pid" 2>/dev/null || { echo "FAIL: closing the window ended the program"; exit 1; }
+hidden_ms=$(measure "$main_pid" hidden)
+grep -q '^IsOpenPlayer=true' "$suite" && grep -q '^isPlaying=true' "$suite" ||
+    echo "WARNING: the player was not on and playing throughout"
+
+printf 'idle for %s s after %s s of warm-up, CPU ms per second (user + system); load: %s\n' \
+    "$idle_seconds" "$warmup_seconds" "$(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-36s %10.3f\n' "main window shown (local tab, playing)" "$shown_ms" "main window closed (hidden)" \
+    "$hidden_ms" "baseline: bare window shown" "$bare_ms"
+awk -v shown="$shown_ms" -v hidden="$hidden_ms" 'BEGIN {
+    okShown = shown <= 5; okHidden = hidden <= 1
+    printf "BENCH main-window-idle-shown %.3f ms/s target <=5 %s\n", shown, okShown ? "PASS" : "FAIL"
+    printf "BENCH main-window-idle-hidden %.3f ms/s target <=1 %s\n", hidden, okHidden ? "PASS" : "FAIL"
+    exit (okShown && okHidden) ? 0 : 1 }'
