@@ -1,11 +1,11 @@
 #include "MediaProbe.h"
+#include "FFmpegLog.h"
 
 #include <QFile>
 #include <QImageWriter>
 #include <QTransform>
 
 #include <cmath>
-#include <mutex>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -68,8 +68,8 @@ std::optional<QImage> toImage(const AVFrame* frame) {
 } // namespace
 
 MediaProbe::MediaProbe(const QString& path) {
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { av_log_set_level(AV_LOG_ERROR); });
+    // FFmpeg's complaints about a bad file go to our logging category; ours say what failed.
+    FFmpegLog::install();
 
     // Only the file protocol: a playlist inside a local file must not reach the network.
     AVDictionary* options = nullptr;

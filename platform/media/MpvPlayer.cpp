@@ -1,4 +1,6 @@
 #include "MpvPlayer.h"
+#include "FFmpegLog.h"
+#include "HardwareDecoding.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -15,6 +17,8 @@
 
 namespace {
 Q_LOGGING_CATEGORY(lcPlayer, "zerafin.player")
+// mpv's own messages; off below warnings unless asked for (QT_LOGGING_RULES="zerafin.mpv.info=true").
+Q_LOGGING_CATEGORY(lcMpv, "zerafin.mpv", QtWarningMsg)
 
 void* procAddress(void* context, const char* name) {
     auto* gl = static_cast<QOpenGLContext*>(context);
@@ -26,7 +30,6 @@ void* procAddress(void* context, const char* name) {
 // when no audio device exists, and read no user configuration or key bindings.
 const char* const kOptions[][2] = {
     {"vo", "libmpv"},
-    {"hwdec", "auto-safe"},
     // A wallpaper needs no more decoding threads than this; each one holds frames of its own.
     {"vd-lavc-threads", "2"},
     {"keep-open", "yes"},
@@ -44,8 +47,8 @@ const char* const kOptions[][2] = {
     {"input-vo-keyboard", "no"},
     {"osc", "no"},
     {"ytdl", "no"},
+    // Nothing on the terminal: mpv's messages arrive as events and go to a logging category.
     {"terminal", "no"},
-    {"msg-level", "all=no"},
     // A wallpaper is one local file. mpv would otherwise expand playlists, EDL and HLS files into
     // entries of their own (which the owner never asked for and cannot follow) and open the other
     // files and network addresses they name: references are refused, so such a file fails to load.
@@ -94,6 +97,9 @@ MpvPlayer::MpvPlayer(Options options, QObject* parent) : Player(parent), m_optio
     }
     for (const auto& option : kOptions)
         mpv_set_option_string(m_mpv, option[0], option[1]);
+    // Hardware decoding where it works; where an earlier load found none, no new search.
+    m_hwdec = HardwareDecoding::shared().hwdecOption();
+    mpv_set_option_string(m_mpv, "hwdec", m_hwdec.constData());
     confineProtocols(m_mpv, m_options.allowWebAddresses);
     if (mpv_initialize(m_mpv) < 0) {
         qCWarning(lcPlayer) << "video player could not be started";
@@ -101,6 +107,9 @@ MpvPlayer::MpvPlayer(Options options, QObject* parent) : Player(parent), m_optio
         m_mpv = nullptr;
         return;
     }
+    // The first mpv of the process routes FFmpeg's log lines to itself; they go to ours instead.
+    FFmpegLog::install();
+    mpv_request_log_messages(m_mpv, "warn");
     mpv_observe_property(m_mpv, 0, "eof-reached", MPV_FORMAT_FLAG);
     mpv_observe_property(m_mpv, 0, "dwidth", MPV_FORMAT_INT64);
     mpv_observe_property(m_mpv, 0, "dheight", MPV_FORMAT_INT64);
@@ -221,6 +230,7 @@ void MpvPlayer::replaceCurrentItem(const std::optional<QString>& path) {
             },
             Qt::QueuedConnection);
     } else if (path) {
+        followHardwareDecoding();
         const QByteArray file = path->toUtf8();
         const char* command[] = {"loadfile", file.constData(), "replace", nullptr};
         mpv_command_async(m_mpv, m_loadRequest, command);
@@ -291,8 +301,19 @@ void MpvPlayer::drainEvents() {
         case MPV_EVENT_FILE_LOADED:
             if (m_expectedEntry >= 0 && m_currentEntry == m_expectedEntry && m_item) {
                 m_started = true;
+                m_decoderReported = false;
                 emit itemDidStart();
             }
+            break;
+        case MPV_EVENT_PLAYBACK_RESTART:
+            // The first frame is decoded: which decoder took the video is settled now.
+            if (m_started && !m_decoderReported) {
+                m_decoderReported = true;
+                reportDecoder();
+            }
+            break;
+        case MPV_EVENT_LOG_MESSAGE:
+            logMessage(static_cast<mpv_event_log_message*>(event->data));
             break;
         case MPV_EVENT_END_FILE: {
             auto* end = static_cast<mpv_event_end_file*>(event->data);
@@ -329,6 +350,39 @@ void MpvPlayer::drainEvents() {
             break;
         }
     }
+}
+
+void MpvPlayer::reportDecoder() {
+    char* format = mpv_get_property_string(m_mpv, "video-format");
+    char* decoder = mpv_get_property_string(m_mpv, "hwdec-current");
+    // Without a video track neither is known, and the load tells nothing about decoding.
+    if (format)
+        HardwareDecoding::shared().report(QString::fromUtf8(format), QString::fromUtf8(decoder));
+    mpv_free(format);
+    mpv_free(decoder);
+}
+
+void MpvPlayer::followHardwareDecoding() {
+    const QByteArray wanted = HardwareDecoding::shared().hwdecOption();
+    if (wanted == m_hwdec)
+        return;
+    // Set just before the next load: the video it replaces was decoded in software already, so
+    // the decoder restart this causes searches for nothing.
+    if (mpv_set_property_string(m_mpv, "hwdec", wanted.constData()) >= 0)
+        m_hwdec = wanted;
+}
+
+void MpvPlayer::logMessage(const mpv_event_log_message* message) {
+    const QByteArray level(message->level);
+    QByteArray text = QByteArray(message->prefix) + ": " + message->text;
+    while (text.endsWith('\n'))
+        text.chop(1);
+    if (level == "fatal")
+        qCWarning(lcMpv).noquote() << text;
+    else if (level == "error" || level == "warn")
+        qCInfo(lcMpv).noquote() << text;
+    else
+        qCDebug(lcMpv).noquote() << text;
 }
 
 void MpvPlayer::loadAccepted(const mpv_event* reply) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 struct mpv_handle;
+struct mpv_event_log_message;
 struct mpv_render_context;
 class QOpenGLContext;
 class QOffscreenSurface;
@@ -53,6 +54,10 @@ public:
     void setViewSize(const void* view, QSize pixels) override;
     void removeView(const void* view) override;
 
+    // mpv's "hwdec" option as this player last set it: "no" once the process found no hardware
+    // decoder (see HardwareDecoding).
+    QByteArray hwdecOption() const { return m_hwdec; }
+
 private:
     void setUpRendering();
     void drainEvents();
@@ -60,6 +65,11 @@ private:
     QSize renderSize() const;
     void setFlag(const char* name, bool value);
     void loadAccepted(const struct mpv_event* reply);
+    // Tells the process which decoder took the video just started.
+    void reportDecoder();
+    // Takes up what the process learnt about hardware decoding, before a load.
+    void followHardwareDecoding();
+    void logMessage(const mpv_event_log_message* message);
     // Reports the current item as failed, once.
     void failCurrentItem(const QString& reason);
 
@@ -83,6 +93,9 @@ private:
     qint64 m_currentEntry = -1;
     // The expected entry has been opened; its end counts from then on.
     bool m_started = false;
+    // The decoder of the started entry has been reported.
+    bool m_decoderReported = false;
+    QByteArray m_hwdec;
     QSize m_videoSize;
     Frame m_frame;
     QHash<const void*, QSize> m_viewSizes;

@@ -432,6 +432,21 @@ ProtocolTestServer::ReceivedRequest ProtocolTestServer::record(const QHttpServer
     return received;
 }
 
+void ProtocolTestServer::sortVideos(QList<QJsonObject>& videos, qint64 sort) {
+    // 1: newest first by upload time, 2: most downloaded first. Ties, and any other order, keep
+    // the catalogue's own order.
+    const auto uploaded = [](const QJsonObject& video) { return video.value("uptime").toString(); };
+    const auto downloads = [](const QJsonObject& video) { return video.value("down").toInteger(); };
+    if (sort == 1)
+        std::stable_sort(videos.begin(), videos.end(), [&](const QJsonObject& a, const QJsonObject& b) {
+            return uploaded(a) > uploaded(b);
+        });
+    else if (sort == 2)
+        std::stable_sort(videos.begin(), videos.end(), [&](const QJsonObject& a, const QJsonObject& b) {
+            return downloads(a) > downloads(b);
+        });
+}
+
 QByteArray ProtocolTestServer::videoListJson(const QJsonObject& query) const {
     const qint64 cate = query.value("cate").toInteger();
     const qint64 page = std::max<qint64>(1, query.value("page").toInteger(1));
@@ -450,6 +465,7 @@ QByteArray ProtocolTestServer::videoListJson(const QJsonObject& query) const {
             continue;
         matching.append(video);
     }
+    sortVideos(matching, query.value("sort").toInteger());
     const qint64 total = matching.size();
     const qint64 pages = std::max<qint64>(1, (total + m_pageSize - 1) / m_pageSize);
     QJsonArray list;

@@ -184,6 +184,8 @@ private:
     Answer protocolAnswer(const ReceivedRequest& request);
     QByteArray replyJson(const ReceivedRequest& request) const;
     QByteArray videoListJson(const QJsonObject& query) const;
+    // Orders a video list as the query's `sort` asks.
+    static void sortVideos(QList<QJsonObject>& videos, qint64 sort);
     std::optional<Answer> fileAnswer(const QHttpServerRequest& request, const QString& name);
     void deliver(QTcpSocket* socket, Answer answer, const Behaviour& behaviour, bool isFile);
     void send(const std::shared_ptr<Exchange>& exchange);

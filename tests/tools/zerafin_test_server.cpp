@@ -2,17 +2,21 @@
 //   zerafin_test_server [--port N] [--serve NAME=PATH]... [--catalogue FILE.json]
 //                       [--sample-videos N] [--update-version VER] [--delay MS] [--fail MODE]
 //                       [--library DIR] [--category ID=TITLE]... [--hot-tags A,B] [--hot-keys A,B]
-//                       [--keywords A,B] [--news TEXT|URL|#COLOR] [--file-rate BYTES] [--quiet]
+//                       [--keywords A,B] [--news TEXT|URL|#COLOR] [--leaflet PICTURE]
+//                       [--file-rate BYTES] [--quiet]
 // It prints "listening http://127.0.0.1:<port>" once it listens, then one line per request
 // ("<method> <path> f=<op> <deciphered request text>") unless --quiet. Runs until killed.
 //   --catalogue   a JSON array of video records answered by the catalogue operations
 //   --sample-videos N  N small generated files served as <sign>.mp4 and listed in the catalogue
 //   --library DIR every DIR/*.mp4 (in name order) served and listed, titled by its file name, its
-//                 thumbnail DIR/<name>.jpg or .png when there is one; spread over the categories
+//                 thumbnail DIR/<name>.jpg or .png when there is one; spread over the categories.
+//                 DIR/<name>.json, when there is one, is a JSON object whose members replace the
+//                 record's (the clip's true width, height, time, downloads, upload time, ...)
 //   --category    a category of the catalogue menu (repeatable), in order
 //   --hot-tags, --hot-keys, --keywords  the hot-tag row, the popup's hot keywords, the keywords
 //                 suggested while typing (each comma-separated)
 //   --news        the news message of the heartbeat: its text, address and colour
+//   --leaflet     a PNG or JPEG picture shown as the side bar's leaflet (guide information)
 //   --file-rate   served files flow at this many bytes per second
 //   --fail MODE   server-error | garbage | empty | drop | close | stall | stall-mid-body, for
 //                 every request
@@ -49,6 +53,7 @@ int main(int argc, char** argv) {
     parser.addOption({"hot-keys", "Hot keywords of the search popup, comma-separated.", "keys"});
     parser.addOption({"keywords", "Keywords suggested while typing, comma-separated.", "words"});
     parser.addOption({"news", "The heartbeat's news message.", "text|url|#color"});
+    parser.addOption({"leaflet", "The side bar's leaflet picture (PNG or JPEG).", "file"});
     parser.addOption({"file-rate", "Serve files at this many bytes per second.", "bytes", "0"});
     parser.addOption({"quiet", "Do not print requests."});
     parser.process(app);
@@ -136,6 +141,18 @@ int main(int argc, char** argv) {
         heartbeat["msg"] = msg;
         server.setHeartbeatData(heartbeat);
     }
+    if (parser.isSet("leaflet")) {
+        QFile picture(parser.value("leaflet"));
+        if (!picture.open(QIODevice::ReadOnly)) {
+            Console::line("cannot read the leaflet " + picture.fileName());
+            return 2;
+        }
+        const QByteArray type = picture.fileName().endsWith(".png", Qt::CaseInsensitive) ? "png" : "jpeg";
+        QJsonObject guide = ProtocolTestServer::defaultGuideData();
+        guide["leftPanel"] =
+            QJsonArray{QString::fromLatin1("data:image/" + type + ";base64," + picture.readAll().toBase64())};
+        server.setGuideData(guide);
+    }
     if (parser.isSet("library")) {
         const QDir folder(parser.value("library"));
         const QFileInfoList files = folder.entryInfoList({"*.mp4"}, QDir::Files, QDir::Name);
@@ -153,6 +170,19 @@ int main(int argc, char** argv) {
                 ProtocolTestServer::videoRecord(sign, info.completeBaseName(), url, info.size());
             video["preurl"] = url;
             video["time"] = 10000;
+            QFile facts(folder.filePath(info.completeBaseName() + ".json"));
+            if (facts.exists()) {
+                QJsonParseError error;
+                const QJsonDocument document = QJsonDocument::fromJson(
+                    facts.open(QIODevice::ReadOnly) ? facts.readAll() : QByteArray(), &error);
+                if (!document.isObject()) {
+                    Console::line("not a JSON object: " + facts.fileName());
+                    return 2;
+                }
+                const QJsonObject object = document.object();
+                for (auto it = object.begin(); it != object.end(); ++it)
+                    video[it.key()] = it.value();
+            }
             for (const char* suffix : {".jpg", ".png"}) {
                 const QFileInfo picture(folder.filePath(info.completeBaseName() + suffix));
                 if (!picture.isFile())

@@ -1,11 +1,14 @@
 #include "MpvPlayer.h"
+#include "HardwareDecoding.h"
 #include "ProtocolTestServer.h"
 #include "TestHome.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -80,6 +83,60 @@ TEST(MpvPlayer, ItemsEndOnTheMainThreadAndARewindPlaysOn) {
     ASSERT_TRUE(TestHome::waitUntil([&] { return events.ends == 3; }, std::chrono::seconds(20)));
     EXPECT_EQ(events.starts, 2);
     EXPECT_FALSE(events.offMainThread);
+}
+
+TEST(MpvPlayer, AfterALoadFindsNoHardwareDecoderLaterLoadsDoNotSearchAgain) {
+    TestHome home;
+    const QString clip = makeClip(home, "first.mp4");
+    if (clip.isEmpty())
+        GTEST_SKIP() << "ffmpeg cannot make a clip here";
+    MpvPlayer player;
+    ASSERT_TRUE(player.isValid());
+    Events events(player);
+    player.replaceCurrentItem(clip);
+    player.play();
+    ASSERT_TRUE(TestHome::waitUntil([&] { return events.starts == 1; }, std::chrono::seconds(20)));
+    HardwareDecoding& decoding = HardwareDecoding::shared();
+    if (!TestHome::waitUntil([&] { return decoding.state() != HardwareDecoding::State::unknown; },
+                             std::chrono::seconds(10)))
+        GTEST_SKIP() << "no video was decoded here";
+
+    // Whatever the first load found holds for the next load of this player and for new players.
+    const QByteArray expected =
+        decoding.state() == HardwareDecoding::State::unavailable ? QByteArray("no") : QByteArray("auto-safe");
+    player.replaceCurrentItem(clip);
+    EXPECT_EQ(player.hwdecOption(), expected);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return events.starts == 2; }, std::chrono::seconds(20)));
+    EXPECT_EQ(events.failures, 0);
+    MpvPlayer another;
+    EXPECT_EQ(another.hwdecOption(), expected);
+}
+
+TEST(MpvPlayer, MpvMessagesGoToTheLoggingCategory) {
+    static QStringList messages;
+    messages.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
+            messages.append(QString::fromLatin1(context.category) + ' ' + text);
+        });
+    QLoggingCategory::setFilterRules("zerafin.mpv.info=true");
+    TestHome home;
+    const QString damaged = home.file("not a video.mp4");
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    {
+        MpvPlayer player;
+        Events events(player);
+        player.replaceCurrentItem(damaged);
+        EXPECT_TRUE(TestHome::waitUntil([&] { return events.failures == 1; }, std::chrono::seconds(20)));
+        TestHome::spin(std::chrono::milliseconds(200));
+    }
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+    EXPECT_FALSE(messages.filter(QRegularExpression("^zerafin\\.mpv ")).isEmpty())
+        << messages.join('\n').toStdString();
 }
 
 TEST(MpvPlayer, ADamagedFileFailsOnceAndNoItemStaysQuiet) {

@@ -4,7 +4,10 @@
 #include "ProtocolTestServerThread.h"
 #include "TestHome.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QHttpMultiPart>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -212,6 +215,60 @@ TEST_F(ProtocolTestServerTest, ReadsMultipartUploads) {
     EXPECT_EQ(received.parts[1].data, "crash\r\nlog");
 }
 
+namespace {
+// One page of the list for a sort order, as the titles on it, and the page count.
+QPair<QStringList, qint64> listPage(QNetworkAccessManager& manager, const QUrl& base, int page, int sort) {
+    QUrl url = base;
+    url.setPath("/src.html");
+    const auto result = post(
+        manager, url, "502",
+        QString(R"({"ui":"U","cate":0,"page":%1,"keywords":"","sort":%2,"author":""})").arg(page).arg(sort));
+    if (!finished(result))
+        return {};
+    const QJsonObject data =
+        QJsonDocument::fromJson(Envelope().open(result->body).value_or(QString()).toUtf8())
+            .object()["data"]
+            .toObject();
+    QStringList titles;
+    for (const QJsonValue& video : data["vlist"].toArray())
+        titles.append(video["title"].toString());
+    return {titles, data["pages"].toInteger()};
+}
+} // namespace
+
+TEST_F(ProtocolTestServerTest, ListsPageByPageNewestOrHottestFirst) {
+    // 45 videos: upload times and download counts each in an order of their own.
+    QStringList byUpload(45), byDownloads(45), catalogue;
+    for (int i = 0; i < 45; ++i) {
+        const int age = (i * 7) % 45;       // hours before the newest
+        const int rank = (i * 11 + 3) % 45; // 0: most downloaded
+        QJsonObject video = ProtocolTestServer::videoRecord(QString("%1").arg(i, 32, 10, QChar('0')),
+                                                            QString("Video %1").arg(i));
+        video["uptime"] = QDateTime(QDate(2026, 11, 30), QTime(18, 0), Qt::UTC)
+                              .addSecs(-3600 * age)
+                              .toString("yyyy-MM-dd hh:mm:ss");
+        video["down"] = 5000 - rank * 10;
+        server.addVideo(video);
+        catalogue.append(video["title"].toString());
+        byUpload[age] = video["title"].toString();
+        byDownloads[rank] = video["title"].toString();
+    }
+    const auto wholeList = [&](int sort) {
+        QStringList titles;
+        for (int page = 1; page <= 3; ++page) {
+            const auto [onPage, pages] = listPage(manager, server.baseUrl(), page, sort);
+            EXPECT_EQ(pages, 3);
+            EXPECT_EQ(onPage.size(), page < 3 ? 20 : 5) << "page " << page;
+            titles += onPage;
+        }
+        return titles;
+    };
+    EXPECT_EQ(wholeList(1), byUpload);
+    EXPECT_EQ(wholeList(2), byDownloads);
+    EXPECT_EQ(wholeList(0), catalogue) << "no order asked: the catalogue's own";
+    EXPECT_TRUE(listPage(manager, server.baseUrl(), 4, 1).first.isEmpty());
+}
+
 TEST(ProtocolTestServerProgram, ListensAndAnswersForScripts) {
     QProcess program;
     program.start(TestHome::toolPath("zerafin_test_server"), {"--quiet", "--sample-videos", "1"});
@@ -236,6 +293,63 @@ TEST(ProtocolTestServerProgram, ListensAndAnswersForScripts) {
     EXPECT_EQ(file->status, 206);
     EXPECT_EQ(file->body.size(), 100);
 
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished());
+}
+
+TEST(ProtocolTestServerProgram, ServesAFolderWithEachClipsFactsAndALeaflet) {
+    TestHome home;
+    QDir(home.path()).mkpath("catalogue");
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(home.file("catalogue/" + name));
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    ASSERT_TRUE(write("Dunes.mp4", QByteArray(3000, 'd')));
+    ASSERT_TRUE(write("Dunes.json",
+                      R"({"width":640,"height":360,"time":6000,"down":77,"uptime":"2026-11-02 08:00:00"})"));
+    ASSERT_TRUE(write("Plain.mp4", QByteArray(2000, 'p')));
+    ASSERT_TRUE(write("leaflet.png", ProtocolTestServer::samplePng()));
+
+    QProcess program;
+    program.start(
+        TestHome::toolPath("zerafin_test_server"),
+        {"--quiet", "--library", home.file("catalogue"), "--leaflet", home.file("catalogue/leaflet.png")});
+    ASSERT_TRUE(program.waitForStarted());
+    ASSERT_TRUE(TestHome::waitUntil([&] { return program.canReadLine(); }));
+    const QString line = QString::fromUtf8(program.readLine()).trimmed();
+    ASSERT_TRUE(line.startsWith("listening http://127.0.0.1:")) << line.toStdString();
+    QUrl url(line.section(' ', 1));
+    url.setPath("/src.html");
+
+    QNetworkAccessManager manager;
+    const auto list =
+        post(manager, url, "502", R"({"ui":"U","cate":0,"page":1,"keywords":"","sort":2,"author":""})");
+    ASSERT_TRUE(finished(list));
+    const QJsonArray videos =
+        QJsonDocument::fromJson(Envelope().open(list->body).value_or(QString()).toUtf8())
+            .object()["data"]
+            .toObject()["vlist"]
+            .toArray();
+    ASSERT_EQ(videos.size(), 2);
+    const QJsonObject dunes = videos[0].toObject();
+    EXPECT_EQ(dunes["title"].toString(), "Dunes") << "hottest first";
+    EXPECT_EQ(dunes["width"].toInt(), 640);
+    EXPECT_EQ(dunes["height"].toInt(), 360);
+    EXPECT_EQ(dunes["time"].toInt(), 6000);
+    EXPECT_EQ(dunes["size"].toInt(), 3000);
+    EXPECT_EQ(dunes["uptime"].toString(), "2026-11-02 08:00:00");
+    EXPECT_EQ(videos[1].toObject()["size"].toInt(), 2000);
+
+    const auto guide = post(manager, url, "214", R"({"ui":"U"})");
+    ASSERT_TRUE(finished(guide));
+    const QJsonArray leaflet =
+        QJsonDocument::fromJson(Envelope().open(guide->body).value_or(QString()).toUtf8())
+            .object()["data"]
+            .toObject()["leftPanel"]
+            .toArray();
+    ASSERT_EQ(leaflet.size(), 1);
+    EXPECT_EQ(leaflet[0].toString(),
+              "data:image/png;base64," + QString::fromLatin1(ProtocolTestServer::samplePng().toBase64()));
     program.terminate();
     EXPECT_TRUE(program.waitForFinished());
 }
