@@ -293,7 +293,7 @@ void SuggestionsWindowController::setSuggestions() {
     // New rows are read from the top.
     m_window->scrollView()->verticalScrollBar()->setValue(0);
     fitWindow();
-    // The rows are redrawn; the scroll bar beside them (costly to draw) only when it changes.
+    // Only the rows need drawing again; the scroll bar beside them redraws itself when it changes.
     m_window->contentView()->update();
 }
 
