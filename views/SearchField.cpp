@@ -231,14 +231,29 @@ void SearchField::focusOutEvent(QFocusEvent* event) {
 }
 
 void SearchField::keyPressEvent(QKeyEvent* event) {
+    // Only the plain arrows move the popup's highlight. With Shift or Ctrl they keep their meaning
+    // in the text: what the line edit does with them, and where it does nothing, Shift extends the
+    // selection to the start (Up) or the end (Down) of the one line.
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     switch (event->key()) {
     case Qt::Key_Up:
-        suggestionWindowController()->moveUp();
-        event->accept();
-        return;
     case Qt::Key_Down:
-        suggestionWindowController()->moveDown();
-        event->accept();
+        if (plain) {
+            if (event->key() == Qt::Key_Up)
+                suggestionWindowController()->moveUp();
+            else
+                suggestionWindowController()->moveDown();
+            event->accept();
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+        if (!event->isAccepted() && (event->modifiers() & Qt::ShiftModifier)) {
+            if (event->key() == Qt::Key_Up)
+                home(true);
+            else
+                end(true);
+            event->accept();
+        }
         return;
     case Qt::Key_Space:
         if (event->modifiers() == Qt::ControlModifier) {

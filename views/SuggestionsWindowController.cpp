@@ -15,6 +15,9 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QWindow>
 
 namespace {
@@ -91,6 +94,8 @@ SuggestionsWindowController::SuggestionsWindowController(QObject* parent)
     m_window->setContentView(new RoundedCornersView(QRect(0, 0, 20, 20)));
     m_window->setWindowController(this);
     connect(m_window.get(), &SuggestionsWindow::mouseUp, this, &SuggestionsWindowController::mouseUp);
+    connect(m_window.get(), &SuggestionsWindow::mouseDragged, this,
+            &SuggestionsWindowController::mouseDragged);
 }
 
 SuggestionsWindowController::~SuggestionsWindowController() {
@@ -104,12 +109,16 @@ bool SuggestionsWindowController::isWindowVisible() const {
 void SuggestionsWindowController::beginFor(QLineEdit* field) {
     if (!field)
         return;
+    QWidget* fieldWindow = field->window();
+    // The popup belongs to a window the user is working in: a late answer must not bring it up
+    // over another application, or under a window that is not there.
+    if (!fieldWindow->isVisible() || fieldWindow->isMinimized() || !fieldWindow->isActiveWindow())
+        return;
     // As wide as the field, its top-left corner 2 pixels under the field's lower-left corner.
     const QPoint topLeft = field->mapToGlobal(QPoint(0, field->height())) + QPoint(0, gapUnderField);
     m_window->setFrame(QRect(topLeft, QSize(field->width(), m_window->height())));
     setSuggestions();
 
-    QWidget* fieldWindow = field->window();
     m_window->winId();
     if (fieldWindow->windowHandle())
         m_window->windowHandle()->setTransientParent(fieldWindow->windowHandle());
@@ -123,6 +132,18 @@ void SuggestionsWindowController::beginFor(QLineEdit* field) {
     if (!m_localMouseDownEventMonitor)
         m_localMouseDownEventMonitor = new ApplicationEventMonitor(
             this, [this](QObject* receiver, QEvent* event) { return filterMouseDown(receiver, event); });
+    if (m_watchedWindow != fieldWindow) {
+        if (m_watchedWindow)
+            m_watchedWindow->removeEventFilter(this);
+        m_watchedWindow = fieldWindow;
+        fieldWindow->installEventFilter(this);
+    }
+    if (m_watchedField != field) {
+        if (m_watchedField)
+            m_watchedField->removeEventFilter(this);
+        m_watchedField = field;
+        field->installEventFilter(this);
+    }
     if (!m_lostFocusObserver) {
         QPointer<QWidget> watchedWindow = fieldWindow;
         m_lostFocusObserver =
@@ -182,6 +203,14 @@ void SuggestionsWindowController::cancelSuggestions() {
         delete m_localMouseDownEventMonitor;
         m_localMouseDownEventMonitor = nullptr;
     }
+    if (m_watchedWindow) {
+        m_watchedWindow->removeEventFilter(this);
+        m_watchedWindow = nullptr;
+    }
+    if (m_watchedField) {
+        m_watchedField->removeEventFilter(this);
+        m_watchedField = nullptr;
+    }
 }
 
 void SuggestionsWindowController::removeRows() {
@@ -209,7 +238,14 @@ void SuggestionsWindowController::setSuggestions() {
     removeRows();
 
     const int radius = int(content->rcvCornerRadius());
-    const int width = content->width();
+    // Known row heights tell at once whether a scroll bar will take its width from the rows.
+    int expectedHeight = 2 * radius;
+    for (const SuggestionRow& row : m_suggestions)
+        expectedHeight += row.kind() == SuggestionRow::Kind::Separator ? separatorHeight
+                          : row.kind() == SuggestionRow::Kind::Header
+                              ? SuggestionHeaderViewController::rowHeight
+                              : rowHeight;
+    const int width = rowWidthFor(expectedHeight);
     int y = radius;
     int previousHeight = 0;
     for (const SuggestionRow& row : m_suggestions) {
@@ -253,10 +289,63 @@ void SuggestionsWindowController::setSuggestions() {
     for (auto& spare : m_reusableRows)
         if (spare)
             spare->hide();
-    const int contentHeight = y + previousHeight + radius;
-    // The top edge stays; the popup grows or shrinks downwards.
-    m_window->setFrame(QRect(m_window->x(), m_window->y(), m_window->width(), contentHeight));
-    m_window->update();
+    m_contentHeight = y + previousHeight + radius;
+    // New rows are read from the top.
+    m_window->scrollView()->verticalScrollBar()->setValue(0);
+    fitWindow();
+    // Only the rows need drawing again; the scroll bar beside them redraws itself when it changes.
+    m_window->contentView()->update();
+}
+
+int SuggestionsWindowController::windowHeightFor(int contentHeight) const {
+    // The top edge stays; the popup grows or shrinks downwards, down to the bottom of the
+    // screen's available area at most (keeping at least one row when the field sits lower).
+    QScreen* screen = QGuiApplication::screenAt(m_window->geometry().topLeft());
+    if (!screen && m_parentTextField)
+        screen = m_parentTextField->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return contentHeight;
+    const auto* content = static_cast<RoundedCornersView*>(m_window->contentView());
+    const int least = std::min(contentHeight, 2 * int(content->rcvCornerRadius()) + rowHeight);
+    const int room = screen->availableGeometry().bottom() + 1 - m_window->y();
+    return std::min(contentHeight, std::max(room, least));
+}
+
+int SuggestionsWindowController::rowWidthFor(int contentHeight) const {
+    // A scroll bar takes its width from the rows while they do not fit.
+    if (contentHeight > windowHeightFor(contentHeight))
+        return std::max(0, m_window->width() - m_window->scrollBarWidth());
+    return m_window->width();
+}
+
+void SuggestionsWindowController::fitWindow() {
+    QWidget* content = m_window->contentView();
+    const int height = windowHeightFor(m_contentHeight);
+    const int width = rowWidthFor(m_contentHeight);
+    for (const auto& row : m_rows)
+        if (row.view && row.view->width() != width) {
+            row.view->resize(width, row.view->height());
+            showLabel(row.view, row.row);
+        }
+    for (const auto& row : m_otherRows)
+        if (row.view && row.view->width() != width)
+            row.view->resize(width, row.view->height());
+    content->resize(width, m_contentHeight);
+    m_window->setFrame(QRect(m_window->x(), m_window->y(), m_window->width(), height));
+}
+
+void SuggestionsWindowController::followField() {
+    QLineEdit* field = m_parentTextField;
+    if (!field || !m_window->isVisible())
+        return;
+    const QPoint topLeft = field->mapToGlobal(QPoint(0, field->height())) + QPoint(0, gapUnderField);
+    const QRect frame(topLeft, QSize(field->width(), m_window->height()));
+    if (frame == m_window->geometry())
+        return;
+    m_window->setFrame(frame);
+    fitWindow();
 }
 
 QWidget* SuggestionsWindowController::takeReusableRow() {
@@ -321,12 +410,11 @@ void SuggestionsWindowController::moveDown() {
         return;
     auto at = std::find_if(m_rows.begin(), m_rows.end(),
                            [this](const auto& r) { return r.view == m_selectedView; });
-    if (!m_selectedView || at == m_rows.end()) {
+    if (!m_selectedView || at == m_rows.end())
         userSetSelectedView(m_rows.front().view);
-        return;
-    }
-    if (std::next(at) != m_rows.end())
+    else if (std::next(at) != m_rows.end())
         userSetSelectedView(std::next(at)->view);
+    m_window->scrollToVisible(m_selectedView);
 }
 
 void SuggestionsWindowController::moveUp() {
@@ -334,12 +422,11 @@ void SuggestionsWindowController::moveUp() {
         return;
     auto at = std::find_if(m_rows.begin(), m_rows.end(),
                            [this](const auto& r) { return r.view == m_selectedView; });
-    if (!m_selectedView || at == m_rows.end()) {
+    if (!m_selectedView || at == m_rows.end())
         userSetSelectedView(m_rows.back().view);
-        return;
-    }
-    if (at != m_rows.begin())
+    else if (at != m_rows.begin())
         userSetSelectedView(std::prev(at)->view);
+    m_window->scrollToVisible(m_selectedView);
 }
 
 void SuggestionsWindowController::mouseEntered(QWidget* rowView) {
@@ -350,6 +437,29 @@ void SuggestionsWindowController::mouseExited() {
     setSelectedView(nullptr);
     if (action)
         action(this);
+}
+
+QWidget* SuggestionsWindowController::rowAt(const QPoint& globalPosition) const {
+    QWidget* viewport = m_window->scrollView()->viewport();
+    if (!viewport->rect().contains(viewport->mapFromGlobal(globalPosition)))
+        return nullptr;
+    for (const auto& row : m_rows)
+        if (row.view && row.view->isVisible() &&
+            row.view->rect().contains(row.view->mapFromGlobal(globalPosition)))
+            return row.view;
+    return nullptr;
+}
+
+void SuggestionsWindowController::mouseDragged(const QPoint& globalPosition) {
+    // While a button is held the window system sends no enter and leave events, so the rows are
+    // tracked here: the row under the pointer when the button is released is the one committed.
+    QWidget* row = rowAt(globalPosition);
+    if (row == m_selectedView)
+        return;
+    if (row)
+        mouseEntered(row);
+    else
+        mouseExited();
 }
 
 void SuggestionsWindowController::mouseUp() {
@@ -367,6 +477,25 @@ void SuggestionsWindowController::mouseUp() {
 }
 
 bool SuggestionsWindowController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_watchedWindow || watched == m_watchedField) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+            followField();
+            break;
+        case QEvent::Hide:
+            if (watched == m_watchedWindow)
+                cancelSuggestions();
+            break;
+        case QEvent::WindowStateChange:
+            if (m_watchedWindow && m_watchedWindow->isMinimized())
+                cancelSuggestions();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
     if (event->type() == QEvent::Enter || event->type() == QEvent::Leave) {
         auto* view = qobject_cast<QWidget*>(watched);
         const bool tracked =

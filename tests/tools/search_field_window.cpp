@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
 
     QString last;
     QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
+    const auto report = [&] {
         SuggestionsWindowController* popup = field->suggestionWindowController();
         QString firstRow;
         for (const SuggestionRow& row : popup->suggestions())
@@ -63,28 +63,37 @@ int main(int argc, char** argv) {
             }
         const QString state =
             QStringLiteral(
-                "state text=[%1] popup=%2 focus=%3 first=[%4] popupTop=%5 popupLeft=%6 fieldBottom=%7")
+                "state text=[%1] popup=%2 focus=%3 first=[%4] popupTop=%5 popupLeft=%6 fieldBottom=%7 "
+                "fieldLeft=%8 popupId=%9")
                 .arg(field->text())
                 .arg(popup->isWindowVisible() ? 1 : 0)
                 .arg(field->hasFocus() ? 1 : 0)
                 .arg(firstRow)
                 .arg(popup->window()->geometry().top())
                 .arg(popup->window()->geometry().left())
-                .arg(field->mapToGlobal(QPoint(0, field->height())).y());
+                .arg(field->mapToGlobal(QPoint(0, field->height())).y())
+                .arg(field->mapToGlobal(QPoint(0, 0)).x())
+                .arg(popup->isWindowVisible() ? popup->window()->winId() : 0);
         if (state != last) {
             last = state;
             print(state);
         }
-    });
+    };
+    QObject::connect(&watch, &QTimer::timeout, report);
+    // Also after every keystroke's keywords are shown (queued behind them), so that no prefix's
+    // keywords go unreported when keys come faster than the polling.
+    QObject::connect(field, &QLineEdit::textEdited, field,
+                     [&] { QMetaObject::invokeMethod(&watch, report, Qt::QueuedConnection); });
     watch.start(20);
     QTimer::singleShot(300, [&] {
         const QPoint fieldCentre = field->mapToGlobal(field->rect().center());
         const QPoint elsewhereCentre = elsewhere->mapToGlobal(elsewhere->rect().center());
-        print(QStringLiteral("ready field=%1,%2 elsewhere=%3,%4")
+        print(QStringLiteral("ready field=%1,%2 elsewhere=%3,%4 window=%5")
                   .arg(fieldCentre.x())
                   .arg(fieldCentre.y())
                   .arg(elsewhereCentre.x())
-                  .arg(elsewhereCentre.y()));
+                  .arg(elsewhereCentre.y())
+                  .arg(window.winId()));
     });
     return app.exec();
 }

@@ -163,6 +163,43 @@ TEST_F(SearchFieldFixture, HistoryThenHotKeywordsInOrder) {
     EXPECT_TRUE(field->hasFocus());
 }
 
+TEST_F(SearchFieldFixture, ArrowsWithShiftOrControlSelectTextInsteadOfMovingTheHighlight) {
+    make(cached({"K1", "K2"}));
+    focusByClick();
+    field->setText("sea cats");
+    field->setCursorPosition(3);
+    ASSERT_EQ(highlighted(), "K1");
+    QTest::keyClick(field, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(highlighted(), "K1");
+    EXPECT_EQ(field->selectedText(), " cats") << "Shift+Down selects to the end";
+    QTest::keyClick(field, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(highlighted(), "K1");
+    EXPECT_EQ(field->selectedText(), "sea") << "Shift+Up selects to the start";
+    QTest::keyClick(field, Qt::Key_Down, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(highlighted(), "K1");
+    EXPECT_EQ(field->text(), "sea cats");
+    QTest::keyClick(field, Qt::Key_Down);
+    EXPECT_EQ(highlighted(), "K2") << "plain arrows still go to the popup";
+}
+
+TEST_F(SearchFieldFixture, ALateAnswerDoesNotOpenThePopupWhileAnotherWindowIsActive) {
+    make(cached({"K1"}));
+    focusByClick();
+    QTest::keyClick(field, Qt::Key_O);
+    QWidget other;
+    other.setGeometry(600, 300, 100, 100);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_FALSE(popup()->isWindowVisible());
+    delegate.answer(QStringList{"ocean"});
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(popup()->isWindowVisible()) << "keywords arriving late";
+    field->showHistoryAndHotSearch();
+    EXPECT_FALSE(popup()->isWindowVisible()) << "the history asked for meanwhile";
+}
+
 TEST_F(SearchFieldFixture, HotKeywordsAreAppendedEachTimeTheyArrive) {
     std::function<void(std::optional<BaseInfoResponse>)> later;
     make([&](auto completion) { later = std::move(completion); });

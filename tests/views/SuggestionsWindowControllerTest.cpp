@@ -3,13 +3,18 @@
 #include "RoundedCornersView.h"
 #include "SuggestibleTextFieldCell.h"
 #include "SuggestionsWindow.h"
+#include "TestHome.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -176,6 +181,37 @@ TEST_F(SuggestionsPopup, AClickOnARowCommitsItOnce) {
     EXPECT_EQ(popup.selectedView(), rowB()) << "the highlight survives closing";
 }
 
+TEST_F(SuggestionsPopup, OnlyALeftButtonReleaseCommitsARow) {
+    QSignalSpy actions(field, &QLineEdit::returnPressed);
+    QWindow* popupWindow = popup.window()->windowHandle();
+    hover(rowB(), QPoint(30, 10));
+    for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mouseClick(popupWindow, button, {}, inWindow(rowB(), QPoint(30, 10)));
+        EXPECT_EQ(field->text(), QString()) << "button " << int(button);
+        EXPECT_EQ(actions.count(), 0);
+        EXPECT_TRUE(popup.isWindowVisible());
+        EXPECT_EQ(highlighted(), "B");
+    }
+    click(rowB(), QPoint(30, 10));
+    EXPECT_EQ(field->text(), "B");
+    EXPECT_EQ(actions.count(), 1);
+}
+
+TEST_F(SuggestionsPopup, RowsFollowThePointerWhileAButtonIsHeld) {
+    QSignalSpy actions(field, &QLineEdit::returnPressed);
+    QWindow* popupWindow = popup.window()->windowHandle();
+    hover(rowA(), QPoint(30, 10));
+    QTest::mousePress(popupWindow, Qt::LeftButton, {}, inWindow(rowA(), QPoint(30, 10)));
+    QTest::mouseMove(popupWindow, inWindow(popup.separatorViewControllers()[2], QPoint(30, 10)));
+    EXPECT_EQ(highlighted(), "<none>") << "dragged onto a header";
+    QTest::mouseMove(popupWindow, inWindow(rowB(), QPoint(40, 12)));
+    EXPECT_EQ(highlighted(), "B");
+    QTest::mouseRelease(popupWindow, Qt::LeftButton, {}, inWindow(rowB(), QPoint(40, 12)));
+    EXPECT_EQ(field->text(), "B") << "the row under the pointer at the release";
+    EXPECT_EQ(actions.count(), 1);
+    EXPECT_FALSE(popup.isWindowVisible());
+}
+
 TEST_F(SuggestionsPopup, ReleasingWithNothingHighlightedSendsTheTypedText) {
     field->setText("typed");
     QSignalSpy actions(field, &QLineEdit::returnPressed);
@@ -237,6 +273,118 @@ TEST_F(SuggestionsPopup, TheFieldsWindowLosingTheFocusCloses) {
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
     EXPECT_FALSE(popup.isWindowVisible());
+}
+
+TEST_F(SuggestionsPopup, HangsFromTheFieldsWindowAndFollowsIt) {
+    QWindow* popupWindow = popup.window()->windowHandle();
+    ASSERT_TRUE(popupWindow);
+    EXPECT_EQ(popupWindow->transientParent(), host.windowHandle());
+    EXPECT_TRUE(popup.window()->windowFlags() & Qt::WindowDoesNotAcceptFocus);
+
+    host.move(host.pos() + QPoint(30, 40));
+    const QPoint underField = field->mapToGlobal(QPoint(0, field->height())) + QPoint(0, 2);
+    EXPECT_TRUE(TestHome::waitUntil([&] { return popup.window()->pos() == underField; }))
+        << "at " << popup.window()->x() << "," << popup.window()->y();
+    EXPECT_TRUE(popup.isWindowVisible());
+
+    host.showMinimized();
+    EXPECT_TRUE(TestHome::waitUntil([&] { return !popup.isWindowVisible(); })) << "minimised";
+    host.showNormal();
+    host.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    click(field);
+    popup.beginFor(field);
+    ASSERT_TRUE(popup.isWindowVisible());
+    host.hide();
+    EXPECT_FALSE(popup.isWindowVisible());
+    popup.beginFor(field);
+    EXPECT_FALSE(popup.isWindowVisible()) << "never opened for a hidden window";
+}
+
+TEST_F(SuggestionsPopup, NeverOpensWhileTheFieldsWindowIsInactive) {
+    popup.cancelSuggestions();
+    QWidget other;
+    other.setGeometry(500, 300, 100, 100);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    popup.beginFor(field);
+    EXPECT_FALSE(popup.isWindowVisible());
+}
+
+TEST_F(SuggestionsPopup, ALongListStaysOnTheScreenAndScrolls) {
+    QList<SuggestionRow> rows;
+    for (int i = 0; i < 50; ++i)
+        rows.append(SuggestionRow::item(QStringLiteral("row %1").arg(i)));
+    popup.storeSuggestions(rows);
+    popup.setSuggestions();
+    SuggestionsWindow* window = popup.window();
+    const QRect screen = field->screen()->availableGeometry();
+    const int top = field->mapToGlobal(QPoint(0, field->height())).y() + 2;
+    EXPECT_EQ(window->geometry().top(), top);
+    EXPECT_EQ(window->geometry().bottom(), screen.bottom()) << "as tall as the room below the field";
+    QWidget* last = popup.viewControllers().last();
+    EXPECT_EQ(last->y(), 5 + 49 * SuggestionsWindowController::rowHeight) << "rows keep their places";
+    const auto visibleInWindow = [&](QWidget* row) {
+        const QRect inWindow(row->mapTo(window, QPoint(0, 0)), row->size());
+        return window->rect().contains(inWindow);
+    };
+    EXPECT_TRUE(visibleInWindow(popup.viewControllers().first()));
+    EXPECT_FALSE(visibleInWindow(last));
+
+    // The keyboard brings the highlighted row into view.
+    for (int i = 0; i < 49; ++i)
+        popup.moveDown();
+    EXPECT_EQ(highlighted(), "row 49");
+    EXPECT_TRUE(visibleInWindow(last));
+    for (int i = 0; i < 49; ++i)
+        popup.moveUp();
+    EXPECT_TRUE(visibleInWindow(popup.viewControllers().first()));
+
+    // The wheel scrolls (sent where the window system's wheel event ends up, over the rows).
+    QWidget* first = popup.viewControllers().first();
+    const int before = first->mapTo(window, QPoint(0, 0)).y();
+    QWidget* rowsArea = window->scrollView()->viewport();
+    QWheelEvent wheel(QPointF(40, 40), rowsArea->mapToGlobal(QPointF(40, 40)), QPoint(), QPoint(0, -240),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(rowsArea, &wheel);
+    EXPECT_LT(first->mapTo(window, QPoint(0, 0)).y(), before);
+
+    // A short list is as tall as its rows again.
+    popup.storeSuggestions({SuggestionRow::item("only")});
+    popup.setSuggestions();
+    EXPECT_EQ(window->height(), 5 + SuggestionsWindowController::rowHeight + 5);
+    EXPECT_TRUE(visibleInWindow(popup.viewControllers().first()));
+}
+
+TEST_F(SuggestionsPopup, CornersStayClearWithoutACompositor) {
+    SuggestionsWindow* window = popup.window();
+    // Without a compositor the window system ignores the alpha channel: inside the window's shape
+    // every pixel shows its colour as drawn, see-through ones black; outside the shape, what lies
+    // beneath (white here) shows.
+    QImage drawn(window->size(), QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    window->render(&drawn);
+    const QRegion shape = window->mask().isEmpty() ? QRegion(window->rect()) : window->mask();
+    QImage seen(window->size(), QImage::Format_RGB32);
+    seen.fill(Qt::white);
+    for (int y = 0; y < seen.height(); ++y)
+        for (int x = 0; x < seen.width(); ++x)
+            if (shape.contains(QPoint(x, y)))
+                seen.setPixel(x, y, drawn.pixel(x, y) | 0xff000000u);
+    const int background = qGray(window->palette().color(QPalette::Window).rgb());
+    const int w = seen.width(), h = seen.height();
+    for (const QPoint corner : {QPoint(0, 0), QPoint(w - 6, 0), QPoint(0, h - 6), QPoint(w - 6, h - 6)})
+        for (int dy = 0; dy < 6; ++dy)
+            for (int dx = 0; dx < 6; ++dx) {
+                const QPoint at = corner + QPoint(dx, dy);
+                EXPECT_GE(qGray(seen.pixel(at)), background - 8)
+                    << "dark pixel at " << at.x() << "," << at.y();
+            }
+    EXPECT_EQ(seen.pixel(0, 0), QColor(Qt::white).rgb()) << "the corner itself is cut out";
+    EXPECT_EQ(QColor(seen.pixel(w / 2, 2)), window->palette().color(QPalette::Window));
+    if (!qEnvironmentVariableIsEmpty("ZERAFIN_TEST_PICTURES"))
+        seen.save(qEnvironmentVariable("ZERAFIN_TEST_PICTURES") + "/popup-without-compositor.png");
 }
 
 TEST_F(SuggestionsPopup, NewRowsKeepTheTopEdge) {

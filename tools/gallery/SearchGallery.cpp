@@ -92,9 +92,13 @@ GALLERY_PAGE("SearchField") {
     auto* field = new SearchField(cached, &history, &host);
     field->setPlaceholderText(QStringLiteral("Search"));
     field->setGeometry(20, 20, 260, 28);
+    // The popup opens only over the active window: the window is shown once and stays.
+    host.show();
+    host.activateWindow();
+    for (int i = 0; i < 20 && !host.isActiveWindow(); ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
     shots.shot("empty", &host);
 
-    host.show();
     SuggestionsWindowController* popup = field->suggestionWindowController();
     field->showHistoryAndHotSearch();
     shots.image("history and hot keywords", withPopup(&host, *popup));
@@ -108,5 +112,16 @@ GALLERY_PAGE("SearchField") {
                              SuggestionRow::item(QStringLiteral("ocean sunset"))});
     popup->setSuggestions();
     shots.image("keywords while typing", withPopup(&host, *popup));
+
+    // More keywords than the screen holds under the field: the popup ends at the screen's bottom
+    // and scrolls.
+    QList<SuggestionRow> many;
+    for (int i = 0; i < 50; ++i)
+        many.append(SuggestionRow::item(QStringLiteral("ocean %1").arg(i + 1)));
+    popup->storeSuggestions(many);
+    popup->setSuggestions();
+    for (int i = 0; i < 40; ++i)
+        popup->moveDown();
+    shots.image("fifty keywords scrolled", withPopup(&host, *popup));
     popup->cancelSuggestions();
 }
