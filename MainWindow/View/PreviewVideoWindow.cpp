@@ -1,5 +1,6 @@
 #include "PreviewVideoWindow.h"
 
+#include "MallocTuning.h"
 #include "Player.h"
 #include "PlayerView.h"
 
@@ -107,5 +108,7 @@ void PreviewVideoWindow::closeEvent(QCloseEvent* event) {
 void PreviewVideoWindow::hideEvent(QHideEvent* event) {
     // A hidden preview must not go on playing its sound.
     dropPreview();
+    // The player's decoders and buffers are gone; their pages go back to the system.
+    MallocTuning::releaseFreeMemory();
     QWidget::hideEvent(event);
 }
