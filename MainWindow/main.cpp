@@ -17,6 +17,7 @@
 #include "LoginItem.h"
 #include "MainAppDelegate.h"
 #include "MainWindowController.h"
+#include "MallocTuning.h"
 #include "MessageBoxAlertPresenter.h"
 #include "MpvPlayer.h"
 #include "NotificationCenter.h"
@@ -63,6 +64,8 @@ void ensureSharedOpenGLContext() {
 // on its menu's Quit, SIGTERM or SIGINT, or when the helper agent quits, always the same way (the
 // running downloads stop and are kept for the next start).
 int main(int argc, char* argv[]) {
+    // Previews start and end players with many threads; one pool keeps what they free reusable.
+    MallocTuning::shareOneArena();
     if (!X11Platform::prepare(QStringLiteral("zerafin-video-desktop")))
         return 1;
     QApplication app(argc, argv);

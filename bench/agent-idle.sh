@@ -5,7 +5,9 @@
 # check, which runs once a second in both states: "settings-loop", a process doing only that check
 # on the same suite, measured the same way in the same run (a wake-up from idle costs far more
 # than the warm tick of bench_PreferencesRefreshBench, also printed). Anything the agent spends
-# beyond the baseline is waking up for nothing.
+# beyond the baseline is waking up for nothing. Printed beside each: wake-ups a second and resident
+# memory, and the same check in a process holding the paused agent's resident memory (on a virtual
+# machine a wake-up of a large process costs several times that of a small one).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -105,13 +107,13 @@ run_agent() { # IsOpenPlayer value
         '{ printf "%.2f %s", ($1 - $2) / s, $3 }' "$home/wakes")"
 }
 
-# The settings check alone, on a suite like the agent's.
-run_settings_loop() {
+# The settings check alone, on a suite like the agent's; holding RESIDENT_MB of memory if given.
+run_settings_loop() { # [RESIDENT_MB]
     local home
     home=$(mktemp -d "$work/loop-XXXX")
     printf '[General]\nMonitorArrange=1\nPlayModel=0\nIsOpenPlayer=true\nisPlaying=false\nVolume=0.5\n' \
         >"$home/suite.ini"
-    "$settings_loop" "$home/suite.ini" &
+    "$settings_loop" "$home/suite.ini" ${1:-} &
     local pid=$!
     pids+=($pid)
     sleep "$warmup_seconds"
@@ -132,6 +134,9 @@ run_settings_loop() {
 read -r paused paused_wakes paused_mb <<<"$(run_agent true)"
 read -r closed closed_wakes closed_mb <<<"$(run_agent false)"
 read -r loop loop_wakes loop_mb <<<"$(run_settings_loop)"
+# The same check in a process as large as the paused agent (its resident memory less the loop's).
+read -r sized sized_wakes sized_mb <<<"$(run_settings_loop "$(awk -v a="${paused_mb:-0}" -v l="${loop_mb:-0}" \
+    'BEGIN { d = a - l; print (d > 0) ? d : 0 }')")"
 tick_us=0
 if [ -x "$refresh_bench" ]; then
     tick_us=$("$refresh_bench" 2>/dev/null | sed -n 's/^refresh tick, nothing changed: \([0-9.]*\) us.*/\1/p')
@@ -143,6 +148,7 @@ printf 'agent idle for %s s after %s s of warm-up, CPU ms per second (user + sys
 printf '%-30s %10s %10s %8s\n' state "ms/s" "wakes/s" "RSS MB"
 printf '%-30s %10.3f %10s %8s\n' "paused" "$paused" "$paused_wakes" "$paused_mb" "closed" "$closed" \
     "$closed_wakes" "$closed_mb" "baseline: settings-loop" "$loop" "$loop_wakes" "$loop_mb" \
+    "settings-loop, agent's size" "$sized" "$sized_wakes" "$sized_mb" \
     "warm settings tick x 1/s" "$tick_ms" "" ""
 printf 'load average: %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
 

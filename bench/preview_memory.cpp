@@ -5,6 +5,7 @@
 //   preview_memory URL [CYCLES]
 //   "rss start <kB> anon <kB> file <kB>", then "rss cycle <n> <kB> anon <kB> file <kB> frames <count>"
 //   per cycle.
+#include "MallocTuning.h"
 #include "MpvPlayer.h"
 #include "PreviewVideoWindow.h"
 #include "PreviewWindowPresenter.h"
@@ -15,7 +16,6 @@
 #include <QOpenGLContext>
 #include <QTimer>
 #include <cstdio>
-#include <malloc.h>
 
 Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
 
@@ -53,6 +53,7 @@ void settle(int milliseconds) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    MallocTuning::shareOneArena(); // as the main application starts
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
@@ -92,8 +93,6 @@ int main(int argc, char* argv[]) {
         spin([&] { return frames >= 60; }, 15000);
         window->close();
         settle(500);
-        if (qEnvironmentVariableIsSet("PREVIEW_TRIM"))
-            malloc_trim(0);
         std::printf("rss cycle %d %s frames %d\n", cycle, memoryLine().constData(), frames);
         std::fflush(stdout);
     }

@@ -1,6 +1,7 @@
 #include "PreviewVideoWindow.h"
 
 #include "CloseOnlyWindow.h"
+#include "MallocTuning.h"
 #include "Player.h"
 #include "PlayerView.h"
 
@@ -114,5 +115,7 @@ void PreviewVideoWindow::closeEvent(QCloseEvent* event) {
 void PreviewVideoWindow::hideEvent(QHideEvent* event) {
     // A hidden preview must not go on playing its sound.
     dropPreview();
+    // The player's decoders and buffers are gone; their pages go back to the system.
+    MallocTuning::releaseFreeMemory();
     QWidget::hideEvent(event);
 }
