@@ -355,8 +355,9 @@ void MpvPlayer::drainEvents() {
 void MpvPlayer::reportDecoder() {
     char* format = mpv_get_property_string(m_mpv, "video-format");
     char* decoder = mpv_get_property_string(m_mpv, "hwdec-current");
-    // Without a video track neither is known, and the load tells nothing about decoding.
-    if (format)
+    // Without a video track, or without a video decoder (no picture output), the load tells
+    // nothing about hardware decoding.
+    if (format && decoder)
         HardwareDecoding::shared().report(QString::fromUtf8(format), QString::fromUtf8(decoder));
     mpv_free(format);
     mpv_free(decoder);
