@@ -70,6 +70,7 @@ protected:
         observation.emplace(distributed->addObserver("UpdateVideoList", [this] { ++posts; }));
         ImageLoader::Options imageOptions;
         imageOptions.network = &network;
+        imageOptions.ownFolders = {home.file("support")};
         images = std::make_unique<ImageLoader>(imageOptions);
         model = makeModel<LocalLibraryViewModel>();
     }
