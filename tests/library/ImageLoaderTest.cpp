@@ -267,8 +267,7 @@ TEST_F(ImageLoaderTest, OversizedRepliesAreAbortedWithoutBeingReadWhole) {
 }
 
 TEST_F(ImageLoaderTest, PicturesDeclaringTooManyPixelsAreDropped) {
-    // 8000 x 7000 is past the bound yet small enough for a reader's own default limit, and as a
-    // one-bit picture it is a small file.
+    // 8000 x 7000 is past the bound; as a one-bit picture of one colour it is a small file.
     QImage huge(8000, 7000, QImage::Format_Mono);
     huge.fill(0);
     QByteArray bytes;
@@ -279,13 +278,18 @@ TEST_F(ImageLoaderTest, PicturesDeclaringTooManyPixelsAreDropped) {
     ASSERT_LT(bytes.size(), ImageLoader::maximumPictureBytes);
     const QUrl url = server.serveFile("huge.png", bytes);
     const QUrl sane = server.serveFile("sane.jpg", jpeg(640, 360, Qt::green));
+    // Within the bound but wider than anything shown: it arrives scaled down.
+    const QUrl wide = server.serveFile("wide.jpg", jpeg(6000, 1000, Qt::blue));
     auto loader = makeLoader();
-    Outcome tooMany, fine;
+    Outcome tooMany, fine, scaled;
     loader->loadImage(url, tooMany.completion());
     loader->loadImage(sane, fine.completion());
-    ASSERT_TRUE(TestHome::waitUntil([&] { return tooMany.calls && fine.calls; }, 10000ms));
+    loader->loadImage(wide, scaled.completion());
+    ASSERT_TRUE(TestHome::waitUntil([&] { return tooMany.calls && fine.calls && scaled.calls; }, 10000ms));
     EXPECT_TRUE(tooMany.image.isNull());
     EXPECT_EQ(fine.image.size(), QSize(640, 360));
+    EXPECT_EQ(scaled.image.width(), 4096);
+    EXPECT_NEAR(scaled.image.height(), 683, 1);
     EXPECT_FALSE(QFile::exists(loader->diskCachePath(url)));
 }
 
