@@ -17,7 +17,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QThreadPool>
 #include <atomic>
+
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 
@@ -111,12 +114,14 @@ protected:
     }
 
     // A row naming the file at `path`.
-    VideoDetail addRow(const QString& sign, const QString& path, const QString& preurl = {}) {
+    VideoDetail addRow(const QString& sign, const QString& path, const QString& preurl = {},
+                       const QString& imgurl = {}) {
         VideoDetail video;
         video.sign = sign;
         video.title = QFileInfo(path).baseName();
         video.url = LocalVideoPath::fileUrlText(path);
         video.preurl = preurl;
+        video.imgurl = imgurl;
         database->insert(video);
         return video;
     }
@@ -344,4 +349,27 @@ TEST_F(LocalLibraryViewModelTest, MenusFollowTheVideoAndTheBoundModel) {
     auto release = mouseEvent(QEvent::MouseButtonRelease, Qt::RightButton, QPoint(790, 590));
     model->rightMouseUp(rig.collectionView, release.get());
     EXPECT_EQ(menus.shown.size(), shown);
+}
+
+TEST_F(LocalLibraryViewModelTest, StoredThumbnailsAreReadOnlyFromTheImportersOwnRegularFiles) {
+    // Rows as imports store them: one with the importer's own thumbnail, and ones whose server
+    // record named a device, a FIFO in the thumbnail folder, or a file elsewhere.
+    QImage picture(32, 18, QImage::Format_RGB32);
+    picture.fill(Qt::magenta);
+    ASSERT_TRUE(picture.save(home.file("support/own.png")));
+    ASSERT_TRUE(picture.save(home.file("elsewhere.png")));
+    const QString fifo = home.file("support/fifo.png");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const auto video = [&](const QString& name) { return touch(QDir(library).filePath(name + ".mp4")); };
+    addRow("own", video("own"), {}, LocalVideoPath::fileUrlText(home.file("support/own.png")));
+    addRow("zero", video("zero"), {}, "file:///dev/zero");
+    addRow("fifo", video("fifo"), {}, LocalVideoPath::fileUrlText(fifo));
+    addRow("elsewhere", video("elsewhere"), {}, LocalVideoPath::fileUrlText(home.file("elsewhere.png")));
+
+    model->reloadVideoList(true);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return model->imageCache().contains("own"); }));
+    // Every other load has ended without a picture, and no worker is left waiting on a file.
+    EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(2000));
+    TestHome::spin(100ms);
+    EXPECT_EQ(model->imageCache().size(), 1);
 }
