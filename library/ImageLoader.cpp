@@ -118,7 +118,8 @@ QImage ImageLoader::decode(const QByteArray& data) {
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    // Four bytes a pixel for the largest picture allowed; a format needing more is refused too.
+    // The reader counts four bytes a pixel whatever the format: room for the largest picture
+    // allowed. Formats whose size is only known once decoded are held to it as well.
     reader.setAllocationLimit(int(maximumPicturePixels * 4 / (1024 * 1024)) + 1);
     const QSize size = reader.size();
     const qint64 pixels = size.isValid() ? qint64(size.width()) * size.height() : 0;
@@ -148,14 +149,8 @@ std::shared_ptr<ImageLoadTask> ImageLoader::loadImage(const QUrl& url, Completio
             finishLater(task, completion);
             return task;
         }
-        if (QImage* cached = m_memoryCache.object(key)) {
-            const QImage image = *cached;
-            MainThread::post([this, guard = QPointer<ImageLoader>(this), task, completion, image] {
-                if (guard)
-                    finishOnMain(task, completion, image, false);
-            });
+        if (fromMemory(task, completion, key))
             return task;
-        }
         decodeInBackground(task, std::move(completion), {}, url.toLocalFile(), true, false);
         return task;
     }
@@ -165,14 +160,8 @@ std::shared_ptr<ImageLoadTask> ImageLoader::loadImage(const QUrl& url, Completio
         return task;
     }
 
-    if (QImage* cached = m_memoryCache.object(key)) {
-        const QImage image = *cached;
-        MainThread::post([this, guard = QPointer<ImageLoader>(this), task, completion, image] {
-            if (guard)
-                finishOnMain(task, completion, image, false);
-        });
+    if (fromMemory(task, completion, key))
         return task;
-    }
     const QString cachePath = diskCachePath(url);
     if (!cachePath.isEmpty() && QFileInfo::exists(cachePath)) {
         decodeInBackground(task, std::move(completion), {}, cachePath, false, false);
@@ -180,6 +169,18 @@ std::shared_ptr<ImageLoadTask> ImageLoader::loadImage(const QUrl& url, Completio
     }
     fetch(task, std::move(completion));
     return task;
+}
+
+bool ImageLoader::fromMemory(const std::shared_ptr<ImageLoadTask>& task, const Completion& completion,
+                             const QString& key) {
+    QImage* cached = m_memoryCache.object(key);
+    if (!cached)
+        return false;
+    MainThread::post([this, guard = QPointer<ImageLoader>(this), task, completion, image = *cached] {
+        if (guard)
+            finishOnMain(task, completion, image, false);
+    });
+    return true;
 }
 
 void ImageLoader::finishLater(const std::shared_ptr<ImageLoadTask>& task, const Completion& completion) {

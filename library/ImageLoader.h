@@ -84,6 +84,10 @@ public:
 private:
     void finishOnMain(const std::shared_ptr<ImageLoadTask>& task, const Completion& completion,
                       const QImage& image, bool keep);
+    // Completes with the picture kept in memory under `key`, if there is one.
+    bool fromMemory(const std::shared_ptr<ImageLoadTask>& task, const Completion& completion,
+                    const QString& key);
+    // Completes with no picture.
     void finishLater(const std::shared_ptr<ImageLoadTask>& task, const Completion& completion);
     void decodeInBackground(const std::shared_ptr<ImageLoadTask>& task, Completion completion,
                             QByteArray data, QString readPath, bool checkOwnFolder, bool keepOnDisk);
