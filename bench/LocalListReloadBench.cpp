@@ -140,7 +140,11 @@ int main(int argc, char** argv) {
     preferences.setPlayingVideoSign(QString("%1").arg(rowCount / 2, 32, 16, QLatin1Char('0')));
     LocalLibraryModel importer(database, {}, home.filePath("library"), home.path());
     QNetworkAccessManager network;
-    ImageLoader images(ImageLoader::Options{&network, {}, 1});
+    ImageLoader::Options imageOptions;
+    imageOptions.network = &network;
+    imageOptions.memoryCostLimit = 1;
+    imageOptions.ownFolders = {home.path()};
+    ImageLoader images(imageOptions);
     NotificationCenter notifications;
     LocalLibraryViewModel::Dependencies deps;
     deps.database = &database;

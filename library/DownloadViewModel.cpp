@@ -100,10 +100,14 @@ CollectionViewCell* DownloadViewModel::cellForItemAt(CollectionView*, const Inde
     if (const std::optional<QUrl> url = LooseUrl::fromString(video.imgurl); url && cell->imageView()) {
         cell->imageView()->setImage(AppImage::named(QStringLiteral("default_thumbnail")));
         QPointer<DownloadItemCell> weakCell(cell);
-        imageLoader().loadImage(*url, [weakCell](const QImage& image) {
-            if (weakCell && weakCell->imageView() && !image.isNull())
-                weakCell->imageView()->setImage(image);
-        });
+        // Queued downloads are the server's videos: their thumbnails are web pictures only.
+        imageLoader().loadImage(
+            *url,
+            [weakCell](const QImage& image) {
+                if (weakCell && weakCell->imageView() && !image.isNull())
+                    weakCell->imageView()->setImage(image);
+            },
+            ImageLoader::Sources::web);
     }
     if (cell->title())
         cell->title()->setText(ReplyLimits::cut(video.title)); // stored rows may predate the cut

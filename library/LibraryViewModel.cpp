@@ -182,11 +182,14 @@ CollectionViewCell* LibraryViewModel::cellForItemAt(CollectionView* collectionVi
 
     QPointer<CollectionViewCell> weakCell(cell);
     auto taskHolder = std::make_shared<std::shared_ptr<ImageLoadTask>>();
-    auto task = m_imageLoader.loadImage(*url, [this, guard = QPointer<LibraryViewModel>(this), weakCell,
-                                               video = *video, taskHolder](const QImage& image) {
-        if (guard)
-            thumbnailArrived(weakCell, video, *taskHolder, image);
-    });
+    auto task = m_imageLoader.loadImage(
+        *url,
+        [this, guard = QPointer<LibraryViewModel>(this), weakCell, video = *video,
+         taskHolder](const QImage& image) {
+            if (guard)
+                thumbnailArrived(weakCell, video, *taskHolder, image);
+        },
+        readsOwnPictureFiles() ? ImageLoader::Sources::webAndOwnFiles : ImageLoader::Sources::web);
     *taskHolder = task;
     m_downloadTaskCache.insert(video->sign, task);
     return cell;

@@ -94,6 +94,9 @@ protected:
     virtual void rereadBeforeReload() {}
     // Called when the model stops being the bound one (the online list takes its state view away).
     virtual void didUnbind() {}
+    // Whether thumbnails may be the importer's files; rows straight from the server name web
+    // pictures only.
+    virtual bool readsOwnPictureFiles() const { return false; }
     // Runs `work` at the main queue's next turn, after everything queued before it.
     void queueOnMain(std::function<void()> work);
     void report(const std::optional<VideoDetail>& video);

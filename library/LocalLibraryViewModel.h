@@ -88,6 +88,8 @@ public:
 
 protected:
     void rereadBeforeReload() override { reloadVideoList(true); }
+    // Imported videos' thumbnails are files in the program's own folder.
+    bool readsOwnPictureFiles() const override { return true; }
     // Removes one entry of the library folder (a file, or a folder with its contents).
     virtual bool removeLibraryEntry(const QString& path);
 

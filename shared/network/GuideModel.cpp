@@ -10,21 +10,27 @@ void GuideModel::loadImages() {
     m_leftPanel.clear();
     m_newFeature.clear();
     const PurpleData& data = m_guideResponse.data;
-    m_leftPanel = load(data.leftPanel, data.leftPanelUrl);
-    m_newFeature = load(data.newFeature, data.newFeatureUrl);
+    qint64 budget = qint64(totalAllocationLimitMB) * 1024 * 1024;
+    m_leftPanel = load(data.leftPanel, data.leftPanelUrl, budget);
+    m_newFeature = load(data.newFeature, data.newFeatureUrl, budget);
 }
 
-GuideModel::Pictures GuideModel::load(const std::vector<QString>& pictures,
-                                      const std::vector<QString>& links) {
+GuideModel::Pictures GuideModel::load(const std::vector<QString>& pictures, const std::vector<QString>& links,
+                                      qint64& budget) {
     Pictures loaded;
     const size_t count = std::min({pictures.size(), links.size(), size_t(maximumPicturesPerList)});
     for (size_t i = 0; i < count; ++i) {
-        const QImage image = picture(pictures[i]);
-        if (image.isNull())
-            continue;
+        // The reader refuses a picture needing more than what is left (0 would mean no limit).
+        const int leftMB = int(qMin<qint64>(pictureAllocationLimitMB, budget / (1024 * 1024)));
+        if (leftMB < 1)
+            break;
         const auto url = link(links[i]);
         if (!url)
             continue;
+        const QImage image = picture(pictures[i], leftMB);
+        if (image.isNull())
+            continue;
+        budget -= image.sizeInBytes();
         loaded.append({image, *url});
     }
     return loaded;

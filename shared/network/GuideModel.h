@@ -23,6 +23,8 @@ public:
     // not decoded, and a picture needing more memory than the limit is skipped.
     static constexpr int maximumPicturesPerList = 32;
     static constexpr int pictureAllocationLimitMB = 64;
+    // All decoded pictures of one reply together: a picture that would pass it is skipped.
+    static constexpr int totalAllocationLimitMB = 96;
 
     explicit GuideModel(GuideResponse guideResponse, QObject* parent = nullptr);
 
@@ -43,7 +45,9 @@ public:
     std::optional<GuideResponse> response; // kept for the reply it may one day hold; unused
 
 private:
-    static Pictures load(const std::vector<QString>& pictures, const std::vector<QString>& links);
+    // `budget`: the bytes of decoded pictures still allowed; lowered by every picture kept.
+    static Pictures load(const std::vector<QString>& pictures, const std::vector<QString>& links,
+                         qint64& budget);
 
     Pictures m_leftPanel;
     Pictures m_newFeature;

@@ -92,7 +92,7 @@ public:
     // This client's installation identifier (userID() unless it was given a suite of its own).
     QString installationID();
     // The client's network manager, the program's one connection pool (made on first use, on the
-    // main thread); the image loader fetches thumbnails through it too.
+    // main thread). Pictures have a network manager of their own.
     QNetworkAccessManager* networkManager() { return sessionManager(); }
 
     // ---- kept values (written on the main thread only)

@@ -79,7 +79,9 @@ TEST(LibraryPage, RunsAgainstTheServerWithARealLibrary) {
                                                             [](qint64, int) {},
                                                             {},
                                                             10000});
-    ImageLoader images(ImageLoader::Options{});
+    ImageLoader::Options imageOptions;
+    imageOptions.ownFolders = {home.file("thumbnails")};
+    ImageLoader images(imageOptions);
     LibraryViewModels lists(
         WebLibraryViewModel::Dependencies{&webModel, &database, &downloads, &preferences, nullptr, &images,
                                           &notifications},

@@ -6,10 +6,21 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QNetworkAccessManager>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThreadPool>
+#include <QTimer>
 #include <optional>
+
+#include <sys/stat.h>
+
+using namespace std::chrono_literals;
 
 namespace {
 QByteArray jpeg(int width, int height, QColor color) {
@@ -21,6 +32,39 @@ QByteArray jpeg(int width, int height, QColor color) {
     image.save(&buffer, "JPEG");
     return bytes;
 }
+
+// A loopback server that answers every picture request with what `respond` writes, and keeps the
+// connection open afterwards, the way a hostile server would.
+class RawServer {
+public:
+    explicit RawServer(std::function<void(QTcpSocket*)> respond) : m_respond(std::move(respond)) {
+        m_server.listen(QHostAddress::LocalHost);
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                auto request = std::make_shared<QByteArray>();
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, request] {
+                    const bool started = request->contains("\r\n\r\n");
+                    request->append(socket->readAll());
+                    if (!started && request->contains("\r\n\r\n"))
+                        m_respond(socket);
+                });
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket] {
+                    ++m_closedByClient;
+                    socket->deleteLater();
+                });
+            }
+        });
+    }
+    QUrl url(const QString& name) const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/%2").arg(m_server.serverPort()).arg(name));
+    }
+    int closedByClient() const { return m_closedByClient; }
+
+private:
+    QTcpServer m_server;
+    std::function<void(QTcpSocket*)> m_respond;
+    int m_closedByClient = 0;
+};
 
 // The outcome of one load: whether the completion ran, on which thread, and with what.
 struct Outcome {
@@ -47,6 +91,7 @@ protected:
         options.network = &network;
         options.diskCacheDirectory = home.file("ImageCache");
         options.memoryCostLimit = costLimit;
+        options.ownFolders = {home.path()};
         return std::make_unique<ImageLoader>(options);
     }
 
@@ -139,6 +184,166 @@ TEST_F(ImageLoaderTest, MemoryCacheFollowsItsCostLimit) {
     EXPECT_EQ(tight->memoryCacheCount(), 0);
     roomy->setMemoryCostLimit(1);
     EXPECT_EQ(roomy->memoryCacheCount(), 0);
+}
+
+TEST_F(ImageLoaderTest, FileAddressesReadOnlyRegularFilesInTheProgramsOwnFolders) {
+    TestHome elsewhere;
+    QImage picture(16, 16, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    const QString outside = elsewhere.file("outside.png");
+    ASSERT_TRUE(picture.save(outside));
+    ASSERT_TRUE(QDir(home.path()).mkpath("deeper"));
+    const QString deeper = home.file("deeper/nested.png");
+    ASSERT_TRUE(picture.save(deeper));
+    // Links inside the folder count where they lead.
+    const QString linkOut = home.file("link-out.png");
+    ASSERT_TRUE(QFile::link(outside, linkOut));
+    const QString linkToZero = home.file("zero.png");
+    ASSERT_TRUE(QFile::link("/dev/zero", linkToZero));
+    const QString own = home.file("own.png");
+    ASSERT_TRUE(picture.save(own));
+    const QString linkIn = home.file("link-in.png");
+    ASSERT_TRUE(QFile::link(own, linkIn));
+
+    auto loader = makeLoader();
+    Outcome fromOutside, fromDeeper, throughLinkOut, zero, throughZeroLink, ownFile, throughLinkIn, webOnly;
+    loader->loadImage(QUrl::fromLocalFile(outside), fromOutside.completion());
+    loader->loadImage(QUrl::fromLocalFile(deeper), fromDeeper.completion());
+    loader->loadImage(QUrl::fromLocalFile(linkOut), throughLinkOut.completion());
+    loader->loadImage(QUrl("file:///dev/zero"), zero.completion());
+    loader->loadImage(QUrl::fromLocalFile(linkToZero), throughZeroLink.completion());
+    loader->loadImage(QUrl::fromLocalFile(own), ownFile.completion());
+    loader->loadImage(QUrl::fromLocalFile(linkIn), throughLinkIn.completion());
+    // Rows straight from the server only ever name web pictures.
+    loader->loadImage(QUrl::fromLocalFile(own), webOnly.completion(), ImageLoader::Sources::web);
+    ASSERT_TRUE(TestHome::waitUntil([&] {
+        return fromOutside.calls && fromDeeper.calls && throughLinkOut.calls && zero.calls &&
+               throughZeroLink.calls && ownFile.calls && throughLinkIn.calls && webOnly.calls;
+    }));
+    EXPECT_TRUE(fromOutside.image.isNull());
+    EXPECT_TRUE(fromDeeper.image.isNull());
+    EXPECT_TRUE(throughLinkOut.image.isNull());
+    EXPECT_TRUE(zero.image.isNull());
+    EXPECT_TRUE(throughZeroLink.image.isNull());
+    EXPECT_TRUE(webOnly.image.isNull());
+    EXPECT_EQ(ownFile.image.size(), QSize(16, 16));
+    EXPECT_EQ(throughLinkIn.image.size(), QSize(16, 16));
+}
+
+TEST_F(ImageLoaderTest, AFifoNeverHoldsAWorker) {
+    const QString fifo = home.file("fifo.png");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    auto loader = makeLoader();
+    Outcome outcome;
+    loader->loadImage(QUrl::fromLocalFile(fifo), outcome.completion());
+    ASSERT_TRUE(TestHome::waitUntil([&] { return outcome.calls == 1; }, 3000ms));
+    EXPECT_TRUE(outcome.image.isNull());
+    // Nothing is left waiting for a writer, so the program can end.
+    EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(2000));
+}
+
+TEST_F(ImageLoaderTest, OversizedRepliesAreAbortedWithoutBeingReadWhole) {
+    // One announces far more than the bound and then sends nothing; the other announces nothing,
+    // sends more than the bound and then falls silent.
+    RawServer announcing([](QTcpSocket* socket) {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nContent-Length: 1000000000\r\n\r\n");
+    });
+    RawServer streaming([](QTcpSocket* socket) {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nConnection: close\r\n\r\n");
+        socket->write(jpeg(64, 64, Qt::red));
+        socket->write(QByteArray(ImageLoader::maximumPictureBytes + 4 * 1024 * 1024, '\0'));
+    });
+    auto loader = makeLoader();
+    Outcome big, endless;
+    loader->loadImage(announcing.url("big.jpg"), big.completion());
+    loader->loadImage(streaming.url("endless.jpg"), endless.completion());
+    // Well before the transfer time-outs: the bound ends them.
+    ASSERT_TRUE(TestHome::waitUntil([&] { return big.calls && endless.calls; }, 8000ms));
+    EXPECT_TRUE(big.image.isNull());
+    EXPECT_TRUE(endless.image.isNull());
+    ASSERT_TRUE(
+        TestHome::waitUntil([&] { return announcing.closedByClient() && streaming.closedByClient(); }));
+    EXPECT_FALSE(QFile::exists(loader->diskCachePath(streaming.url("endless.jpg"))));
+}
+
+TEST_F(ImageLoaderTest, PicturesDeclaringTooManyPixelsAreDropped) {
+    // 8000 x 7000 is past the bound; as a one-bit picture of one colour it is a small file.
+    QImage huge(8000, 7000, QImage::Format_Mono);
+    huge.fill(0);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(huge.save(&buffer, "PNG"));
+    huge = QImage();
+    ASSERT_LT(bytes.size(), ImageLoader::maximumPictureBytes);
+    const QUrl url = server.serveFile("huge.png", bytes);
+    const QUrl sane = server.serveFile("sane.jpg", jpeg(640, 360, Qt::green));
+    // Within the bound but wider than anything shown: it arrives scaled down.
+    const QUrl wide = server.serveFile("wide.jpg", jpeg(6000, 1000, Qt::blue));
+    auto loader = makeLoader();
+    Outcome tooMany, fine, scaled;
+    loader->loadImage(url, tooMany.completion());
+    loader->loadImage(sane, fine.completion());
+    loader->loadImage(wide, scaled.completion());
+    ASSERT_TRUE(TestHome::waitUntil([&] { return tooMany.calls && fine.calls && scaled.calls; }, 10000ms));
+    EXPECT_TRUE(tooMany.image.isNull());
+    EXPECT_EQ(fine.image.size(), QSize(640, 360));
+    EXPECT_EQ(scaled.image.width(), 4096);
+    EXPECT_NEAR(scaled.image.height(), 683, 1);
+    EXPECT_FALSE(QFile::exists(loader->diskCachePath(url)));
+}
+
+TEST_F(ImageLoaderTest, StalledAndTricklingTransfersEndAfterTheirTimeOuts) {
+    server.setFailure(ProtocolTestServer::Failure::stall, "stalled.jpg");
+    const QUrl stalled = server.serveFile("stalled.jpg", jpeg(32, 32, Qt::red));
+    RawServer trickling([](QTcpSocket* socket) {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nContent-Length: 100000\r\n\r\n");
+        auto* timer = new QTimer(socket);
+        QObject::connect(timer, &QTimer::timeout, socket, [socket] { socket->write("x"); });
+        timer->start(100);
+    });
+    ImageLoader::Options options;
+    options.network = &network;
+    options.transferTimeout = 500ms;
+    options.transferDeadline = 1500ms;
+    ImageLoader loader(options);
+    Outcome silent, slow;
+    QElapsedTimer clock;
+    clock.start();
+    loader.loadImage(stalled, silent.completion());
+    loader.loadImage(trickling.url("slow.jpg"), slow.completion());
+    ASSERT_TRUE(TestHome::waitUntil([&] { return silent.calls == 1; }, 5000ms));
+    EXPECT_TRUE(silent.image.isNull());
+    ASSERT_TRUE(TestHome::waitUntil([&] { return slow.calls == 1; }, 5000ms));
+    EXPECT_TRUE(slow.image.isNull());
+    EXPECT_GE(clock.elapsed(), 1400);
+}
+
+TEST_F(ImageLoaderTest, DiskCacheStaysWithinItsBound) {
+    QList<QUrl> urls;
+    qint64 largest = 0;
+    for (int i = 0; i < 6; ++i) {
+        const QByteArray bytes = jpeg(200, 200, QColor::fromHsv(i * 50, 200, 200));
+        largest = qMax<qint64>(largest, bytes.size());
+        urls << server.serveFile(QString("p%1.jpg").arg(i), bytes);
+    }
+    ImageLoader::Options options;
+    options.network = &network;
+    options.diskCacheDirectory = home.file("ImageCache");
+    options.diskCacheLimit = largest * 3;
+    ImageLoader loader(options);
+    for (const QUrl& url : urls) {
+        Outcome outcome;
+        loader.loadImage(url, outcome.completion());
+        ASSERT_TRUE(TestHome::waitUntil([&] { return outcome.calls == 1; }));
+        ASSERT_FALSE(outcome.image.isNull());
+    }
+    qint64 total = 0;
+    for (const QFileInfo& file : QDir(home.file("ImageCache")).entryInfoList(QDir::Files))
+        total += file.size();
+    EXPECT_LE(total, largest * 3);
+    EXPECT_TRUE(QFile::exists(loader.diskCachePath(urls.last())));
+    EXPECT_FALSE(QFile::exists(loader.diskCachePath(urls.first())));
 }
 
 TEST(ImageLoaderAspectFill, CoversTheTargetKeepingProportions) {

@@ -18,10 +18,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QThreadPool>
 #include <atomic>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
+
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 
@@ -74,6 +77,7 @@ protected:
         observation.emplace(distributed->addObserver("UpdateVideoList", [this] { ++posts; }));
         ImageLoader::Options imageOptions;
         imageOptions.network = &network;
+        imageOptions.ownFolders = {home.file("support")};
         images = std::make_unique<ImageLoader>(imageOptions);
         model = makeModel<LocalLibraryViewModel>();
     }
@@ -114,12 +118,14 @@ protected:
     }
 
     // A row naming the file at `path`.
-    VideoDetail addRow(const QString& sign, const QString& path, const QString& preurl = {}) {
+    VideoDetail addRow(const QString& sign, const QString& path, const QString& preurl = {},
+                       const QString& imgurl = {}) {
         VideoDetail video;
         video.sign = sign;
         video.title = QFileInfo(path).baseName();
         video.url = LocalVideoPath::fileUrlText(path);
         video.preurl = preurl;
+        video.imgurl = imgurl;
         database->insert(video);
         return video;
     }
@@ -450,4 +456,27 @@ TEST_F(LocalLibraryViewModelTest, ClearAllTakesEachFileWithItsRowAndThenTheRest)
     EXPECT_TRUE(QFile::exists(outside));
     EXPECT_EQ(QDir(library).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{".hidden"});
+}
+
+TEST_F(LocalLibraryViewModelTest, StoredThumbnailsAreReadOnlyFromTheImportersOwnRegularFiles) {
+    // Rows as imports store them: one with the importer's own thumbnail, and ones whose server
+    // record named a device, a FIFO in the thumbnail folder, or a file elsewhere.
+    QImage picture(32, 18, QImage::Format_RGB32);
+    picture.fill(Qt::magenta);
+    ASSERT_TRUE(picture.save(home.file("support/own.png")));
+    ASSERT_TRUE(picture.save(home.file("elsewhere.png")));
+    const QString fifo = home.file("support/fifo.png");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const auto video = [&](const QString& name) { return touch(QDir(library).filePath(name + ".mp4")); };
+    addRow("own", video("own"), {}, LocalVideoPath::fileUrlText(home.file("support/own.png")));
+    addRow("zero", video("zero"), {}, "file:///dev/zero");
+    addRow("fifo", video("fifo"), {}, LocalVideoPath::fileUrlText(fifo));
+    addRow("elsewhere", video("elsewhere"), {}, LocalVideoPath::fileUrlText(home.file("elsewhere.png")));
+
+    model->reloadVideoList(true);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return model->imageCache().contains("own"); }));
+    // Every other load has ended without a picture, and no worker is left waiting on a file.
+    EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(2000));
+    TestHome::spin(100ms);
+    EXPECT_EQ(model->imageCache().size(), 1);
 }

@@ -42,7 +42,12 @@ MainWindowTestRig::MainWindowTestRig(Options options)
                                               [](qint64, int) {},
                                               {},
                                               10000}),
-      images(ImageLoader::Options{}), history(home.file("caches/searchHistory.info")) {
+      images([this] {
+          ImageLoader::Options options;
+          options.ownFolders = {home.file("thumbnails")};
+          return options;
+      }()),
+      history(home.file("caches/searchHistory.info")) {
     suite.setString("RIG-UUID", "uuid");
     if (!options.firstRun)
         preferences.setAlreadyImportVideo(true);

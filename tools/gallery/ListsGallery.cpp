@@ -101,7 +101,14 @@ struct Services {
     UserDefaults standard{home.filePath("standard.ini")};
     Preferences preferences{suite};
     LocalVideoDBManager database{home.filePath("Corvex.db")};
-    ImageLoader images{ImageLoader::Options{&network, {}, 64 * 1024 * 1024}};
+    // Sample thumbnails are files in the home, as imports store them; the online and download
+    // lists show their placeholder for those, as they would for a server naming a file.
+    ImageLoader images{[this] {
+        ImageLoader::Options options;
+        options.network = &network;
+        options.ownFolders = {home.path()};
+        return options;
+    }()};
     std::unique_ptr<DownloadManager> downloads;
 
     Services() {

@@ -103,3 +103,18 @@ TEST(GuideModel, ReplyNeedsAllEightLists) {
     numbered["windowUrl"] = QJsonArray{1};
     EXPECT_FALSE(GuideResponse::fromJson(text(numbered)));
 }
+
+TEST(GuideModel, AllPicturesOfOneReplyStayWithinOneBudget) {
+    // Each picture alone is allowed (27 MB decoded); four of them pass the reply's budget, so the
+    // last is skipped, whichever list it is in.
+    const QString large = pngBase64(Qt::darkGreen, QSize(2600, 2600));
+    GuideModel model(guide({large, large}, {siteLink, siteLink}, {large, large}, {siteLink, siteLink}));
+    model.loadImages();
+    qint64 total = 0;
+    for (const auto& list : {model.leftPanel(), model.newFeature()})
+        for (const auto& [image, url] : list)
+            total += image.sizeInBytes();
+    EXPECT_EQ(model.leftPanel().size(), 2);
+    EXPECT_EQ(model.newFeature().size(), 1);
+    EXPECT_LE(total, qint64(GuideModel::totalAllocationLimitMB) * 1024 * 1024);
+}
