@@ -41,6 +41,7 @@ LocalLibraryViewModel::LocalLibraryViewModel(Dependencies dependencies, QObject*
       m_dependencies(dependencies) {}
 
 LocalLibraryViewModel::~LocalLibraryViewModel() {
+    m_stopping->store(true);
     m_importQueues.clear();
 }
 
@@ -324,10 +325,20 @@ void LocalLibraryViewModel::importVideoFiles(const QList<QUrl>& urls, std::funct
     DispatchQueue* queue = m_importQueues.back().get();
     LocalLibraryModel* importer = m_dependencies.importer;
     DistributedNotificationCenter* distributed = m_dependencies.distributed;
-    queue->async([urls, controller, guard, importer, distributed, queue, completion = std::move(completion)] {
+    queue->async([urls, controller, guard, importer, distributed, queue, stopping = m_stopping,
+                  completion = std::move(completion)] {
         auto semaphore = std::make_shared<QSemaphore>(1);
+        // False once the program is ending: the batch is given up where it stands.
+        const auto nextTurn = [&semaphore, &stopping] {
+            while (!semaphore->tryAcquire(1, 100)) {
+                if (stopping->load())
+                    return false;
+            }
+            return true;
+        };
         for (const QUrl& url : urls) {
-            semaphore->acquire();
+            if (!nextTurn())
+                return;
             // One file at a time: the next starts once this one has reported.
             importer->importVideo(url, true, [semaphore, guard](const QString&, ImportVideoStatus status) {
                 semaphore->release();
@@ -337,7 +348,8 @@ void LocalLibraryViewModel::importVideoFiles(const QList<QUrl>& urls, std::funct
                 });
             });
         }
-        semaphore->acquire();
+        if (!nextTurn())
+            return;
         MainThread::post([guard, controller] {
             if (controller) {
                 controller->close();

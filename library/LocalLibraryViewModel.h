@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QUrl>
+#include <atomic>
 #include <list>
 #include <memory>
 
@@ -93,4 +94,7 @@ private:
     std::optional<VideoDetail> m_currentItem;
     // One serial queue per running import batch, released on the main thread once it is done.
     std::list<std::unique_ptr<DispatchQueue>> m_importQueues;
+    // Set when the model goes: a batch stops waiting for its file in progress, whose report
+    // would come through a main thread that no longer runs.
+    std::shared_ptr<std::atomic_bool> m_stopping = std::make_shared<std::atomic_bool>(false);
 };
