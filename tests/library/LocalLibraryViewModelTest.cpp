@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QThreadPool>
 #include <atomic>
@@ -299,6 +300,24 @@ TEST_F(LocalLibraryViewModelTest, StoredRowsWithEnormousTextsAreShownCutAndKeptW
     EXPECT_EQ(reported.last()->title.size(), ReplyLimits::maximumTextLength);
     // The table keeps what it had.
     EXPECT_EQ(database->selectBySign("signlong")->title.size(), stored.title.size());
+}
+
+TEST_F(LocalLibraryViewModelTest, ABatchWaitingOnASilentServerDoesNotHoldUpTheEnd) {
+    // The server takes the request and never answers; its answer would arrive through the main
+    // thread, which is busy ending the program.
+    std::atomic<bool> asked{false};
+    model.reset();
+    importer = std::make_unique<LocalLibraryModel>(
+        *database, [&asked](const QString&, LocalLibraryModel::DetailCompletion) { asked = true; }, library,
+        home.file("support"), std::chrono::milliseconds(60000));
+    model = makeModel<LocalLibraryViewModel>();
+    model->importVideoFiles(files({clip[0], clip[1]}), [] {});
+    ASSERT_TRUE(TestHome::waitUntil([&] { return asked.load(); }, 30s));
+
+    QElapsedTimer clock;
+    clock.start();
+    model.reset();
+    EXPECT_LT(clock.elapsed(), 2000);
 }
 
 TEST_F(LocalLibraryViewModelTest, RemoveKeepsScrollPositionAndDeletesOnlyLibraryFiles) {
