@@ -94,9 +94,13 @@ void MainAppDelegate::runHelperRule() {
         return;
     }
     // An earlier run may have ended between writing the setting and changing the login item; the
-    // stored setting is what the user chose. Enabling also starts the agent, as the launch below would.
-    if (m_deps.helperAgent->isLoginItemEnabled(identifier) != autolaunch)
+    // stored setting is what the user chose.
+    if (m_deps.helperAgent->isLoginItemEnabled(identifier) != autolaunch) {
         m_deps.helperAgent->setLoginItemEnabled(identifier, autolaunch);
+        // Enabling has started the agent where it was not running: a second start would race it.
+        if (autolaunch)
+            return;
+    }
     launchHelperIfNeeded();
 }
 

@@ -232,13 +232,16 @@ TEST_F(DelegateTest, EachLaterStartBringsTheLoginItemInStepWithTheStoredSetting)
     make().applicationDidFinishLaunching();
     EXPECT_EQ(agent.loginItem, QStringList{helper + "=off"});
 
-    // And the other way round: the entry comes back.
+    // And the other way round: the entry comes back, and enabling it is what starts the agent.
     agent.loginItem.clear();
+    agent.running = false;
     suite->setBool(true, "autolaunch");
     suite->synchronize();
     agent.entry = false;
     make().applicationDidFinishLaunching();
     EXPECT_EQ(agent.loginItem, QStringList{helper + "=on"});
+    EXPECT_TRUE(agent.launched.isEmpty());
+    agent.running = true;
 
     // In step already: left alone.
     agent.loginItem.clear();
