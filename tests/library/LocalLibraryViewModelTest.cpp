@@ -21,8 +21,8 @@
 #include <QFile>
 #include <QThreadPool>
 #include <atomic>
-#include <fcntl.h>
-#include <sys/resource.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <sys/stat.h>
@@ -420,21 +420,39 @@ TEST_F(LocalLibraryViewModelTest, RemoveOfAnAddressThatNamesNoFileDoesNothing) {
     EXPECT_EQ(posts, 0) << "nothing removed, nothing posted";
 }
 
+namespace {
+// Takes from this thread the power to read and search any folder whatever its permissions (which
+// a test run as root has), and gives it back when it goes.
+class FolderPermissionsApply {
+public:
+    FolderPermissionsApply() {
+        ::syscall(SYS_capget, &m_header, m_saved);
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        ::syscall(SYS_capset, &m_header, reduced);
+    }
+    ~FolderPermissionsApply() { ::syscall(SYS_capset, &m_header, m_saved); }
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+};
+} // namespace
+
 TEST_F(LocalLibraryViewModelTest, ClearAllChangesNothingWhenTheFolderCannotBeListed) {
     addRow("a", touch(QDir(library).filePath("a.mp4")));
-    // No descriptor left for the folder (the test may run with the power to read any folder, so
-    // permissions would not do): the folder is there but cannot be opened.
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
-    const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(lowestFree, 0);
-    ::close(lowestFree);
-    rlimit tight = saved;
-    tight.rlim_cur = rlim_t(lowestFree);
-    alerts.answer = 1;
-    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
-    model->clearAllItemAction();
-    ::setrlimit(RLIMIT_NOFILE, &saved);
+    ASSERT_TRUE(QFile::setPermissions(library, QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    {
+        FolderPermissionsApply apply;
+        if (QDir(library).entryList(QDir::Files).contains("a.mp4")) {
+            QFile::setPermissions(library,
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            GTEST_SKIP() << "the folder can still be read";
+        }
+        alerts.answer = 1;
+        model->clearAllItemAction();
+    }
+    QFile::setPermissions(library, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_TRUE(database->selectBySign("a").has_value());
     EXPECT_TRUE(QFile::exists(QDir(library).filePath("a.mp4")));
     EXPECT_TRUE(alerts.messages.isEmpty());
