@@ -174,11 +174,13 @@ CollectionViewCell* LibraryViewModel::cellForItemAt(CollectionView* collectionVi
             cell->imageView()->setImage(*cached);
         return cell;
     }
+    // A recycled cell must not keep the picture of the video it showed before, even when this
+    // video names no picture.
+    if (cell->imageView())
+        cell->imageView()->setImage(AppImage::named(QStringLiteral("default_thumbnail")));
     const std::optional<QUrl> url = LooseUrl::fromString(video->imgurl);
     if (!url)
         return cell;
-    if (cell->imageView())
-        cell->imageView()->setImage(AppImage::named(QStringLiteral("default_thumbnail")));
 
     QPointer<CollectionViewCell> weakCell(cell);
     auto taskHolder = std::make_shared<std::shared_ptr<ImageLoadTask>>();

@@ -239,6 +239,25 @@ TEST_F(LibraryViewModelTest, ThumbnailGoesOnlyOnTheCellStillShowingItsVideo) {
     EXPECT_FALSE(model->downloadTaskCache().contains("C"));
 }
 
+TEST_F(LibraryViewModelTest, AReusedCellForAVideoWithoutPictureShowsThePlaceholder) {
+    model->bind(rig.collectionView);
+    model->setVideoList(std::vector<VideoDetail>{video("A")});
+    QImage red(32, 18, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    model->insertIntoImageCache("A", red);
+    rig.collectionView->reloadData();
+    auto* cell = qobject_cast<VideoItemCell*>(rig.collectionView->cellForItem(IndexPath(0)));
+    ASSERT_NE(cell, nullptr);
+    ASSERT_EQ(cell->imageView()->image(), red);
+
+    // The same cell now shows a video whose record names no picture (or one that is no address).
+    for (const QString& address : {QString(), QString("::not an address::")}) {
+        model->setVideoList(std::vector<VideoDetail>{video("B", address)});
+        ASSERT_EQ(model->cellForItemAt(rig.collectionView, IndexPath(0)), cell);
+        EXPECT_EQ(cell->imageView()->image(), AppImage::named("default_thumbnail")) << address.toStdString();
+    }
+}
+
 TEST_F(LibraryViewModelTest, EndOfDisplayAndTabSwitchCancelLoadsInFlight) {
     ProtocolTestServer server;
     ASSERT_TRUE(server.start());
