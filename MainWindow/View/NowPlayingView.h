@@ -57,7 +57,7 @@ public:
     // and the wallpaper plays. Otherwise the icon stands still and costs nothing.
     bool isAnimating() const { return m_animationTimer.isActive(); }
     // Frames a second of the moving icon; the icon's own motion is slow, so few frames do.
-    static constexpr int kAnimationFramesPerSecond = 10;
+    static constexpr int kAnimationFramesPerSecond = 8;
 
 protected:
     bool event(QEvent* event) override;
