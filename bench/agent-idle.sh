@@ -26,14 +26,8 @@ for file in "$agent" "$library_add" "$suite_writer" "$settings_loop"; do
     [ -x "$file" ] || { echo "agent-idle: build first ($file is missing)"; exit 1; }
 done
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source bench/scratch.bash
+bench_scratch
 
 clip=$work/clip.mp4
 ffmpeg -loglevel error -f lavfi -i "testsrc2=size=1280x720:rate=30" -f lavfi -i "sine=frequency=440" -t 10 \

@@ -31,15 +31,9 @@ for file in "$agent" "$library_add"; do
     [ -x "$file" ] || { echo "desktop-player: build first ($file is missing)"; exit 1; }
 done
 
-work=$(mktemp -d)
-pids=()
+source bench/scratch.bash
+bench_scratch
 declare -A server_pid
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
 clip=$work/clip-1080p30.mp4
 ffmpeg -loglevel error -f lavfi -i "testsrc2=size=1920x1080:rate=30" -f lavfi -i "sine=frequency=440" \

@@ -22,14 +22,8 @@ if [ -z "${ZERAFIN_BENCH_ON_PRIVATE_BUS:-}" ]; then
     exec dbus-run-session -- env ZERAFIN_BENCH_ON_PRIVATE_BUS=1 bash "$0" "$@"
 fi
 
-work=$(mktemp -d /tmp/zerafin-idle-bench-XXXXXX)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source bench/scratch.bash
+bench_scratch /tmp/zerafin-idle-bench-XXXXXX
 
 export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
 export XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/runtime"

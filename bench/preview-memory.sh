@@ -15,14 +15,8 @@ for tool in Xvfb ffmpeg; do
 done
 [ -x "$driver" ] && [ -x "$server" ] || { echo "FAIL: build preview_memory and zerafin_test_server first"; exit 1; }
 
-work=$(mktemp -d /tmp/zerafin-preview-bench-XXXXXX)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source bench/scratch.bash
+bench_scratch /tmp/zerafin-preview-bench-XXXXXX
 
 # A preview clip as the server has them: 720p with sound, a few seconds.
 ffmpeg -loglevel error -f lavfi -i "testsrc2=size=1280x720:rate=30" -f lavfi -i "sine=frequency=440" -t 6 \
