@@ -26,7 +26,7 @@ for file in "$agent" "$library_add" "$suite_writer" "$settings_loop"; do
     [ -x "$file" ] || { echo "agent-idle: build first ($file is missing)"; exit 1; }
 done
 
-source bench/scratch.bash
+source bench/common.bash
 bench_scratch
 
 clip=$work/clip.mp4

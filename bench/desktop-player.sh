@@ -31,7 +31,7 @@ for file in "$agent" "$library_add"; do
     [ -x "$file" ] || { echo "desktop-player: build first ($file is missing)"; exit 1; }
 done
 
-source bench/scratch.bash
+source bench/common.bash
 bench_scratch
 declare -A server_pid
 

@@ -22,7 +22,7 @@ if [ -z "${ZERAFIN_BENCH_ON_PRIVATE_BUS:-}" ]; then
     exec dbus-run-session -- env ZERAFIN_BENCH_ON_PRIVATE_BUS=1 bash "$0" "$@"
 fi
 
-source bench/scratch.bash
+source bench/common.bash
 bench_scratch /tmp/zerafin-idle-bench-XXXXXX
 
 export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
@@ -33,14 +33,8 @@ container="$XDG_DATA_HOME/K4TQ7ZR2MB.zerafin"
 support="$container/Application Support"
 mkdir -p "$support/DownloadVideo" "$container/Preferences" "$XDG_DATA_HOME/applications" && chmod 700 "$container"
 
-# The library of main-window-start: 1,000 rows, each with a thumbnail file and a video file.
-convert -size 320x180 gradient:#349BFF-#27D76E "$support/thumbnail.jpg"
-head -c 65536 /dev/urandom >"$support/DownloadVideo/clip.mp4"
-sqlite3 -batch -bail "$support/Corvex.db" ".read resources/Corvex.sql" "
-WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000)
-INSERT INTO LocalVideos SELECT i, printf('%032x', i), '', 'Video ' || i,
-    'file://$support/DownloadVideo/clip.mp4', '', 10000, 65536, '$support/thumbnail.jpg', 2048, '', '16:9',
-    1920, 1080, 30, 4000000, 0, '2026-01-01', 0, 0, 'zerafin', '', 0, '', 0, 1 FROM n;"
+# The library of main-window-start.
+bench_thousand_row_library "$support"
 # The player on and playing the first video. The agent the application starts is a stand-in that
 # does nothing, so that only the application's own cost is on the machine.
 suite="$container/Preferences/K4TQ7ZR2MB.zerafin.ini"

@@ -5,6 +5,7 @@
 # application's resident memory a few seconds after it started.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+source bench/common.bash
 build=$PWD/build
 main="$build/MainWindow/zerafin-video-desktop"
 bare="$build/bench/bare_window"
@@ -38,14 +39,7 @@ container="$XDG_DATA_HOME/K4TQ7ZR2MB.zerafin"
 support="$container/Application Support"
 mkdir -p "$support/DownloadVideo" "$container/Preferences" && chmod 700 "$container"
 
-# 1,000 library rows, each with a thumbnail file and a video file on disk.
-convert -size 320x180 gradient:#349BFF-#27D76E "$support/thumbnail.jpg"
-head -c 65536 /dev/urandom >"$support/DownloadVideo/clip.mp4"
-sqlite3 -batch -bail "$support/Corvex.db" ".read resources/Corvex.sql" "
-WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000)
-INSERT INTO LocalVideos SELECT i, printf('%032x', i), '', 'Video ' || i,
-    'file://$support/DownloadVideo/clip.mp4', '', 10000, 65536, '$support/thumbnail.jpg', 2048, '', '16:9',
-    1920, 1080, 30, 4000000, 0, '2026-01-01', 0, 0, 'zerafin', '', 0, '', 0, 1 FROM n;"
+bench_thousand_row_library "$support"
 cat >"$container/Preferences/K4TQ7ZR2MB.zerafin.ini" <<INI
 [General]
 alreadyImportVideo=true

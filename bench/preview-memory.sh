@@ -15,7 +15,7 @@ for tool in Xvfb ffmpeg; do
 done
 [ -x "$driver" ] && [ -x "$server" ] || { echo "FAIL: build preview_memory and zerafin_test_server first"; exit 1; }
 
-source bench/scratch.bash
+source bench/common.bash
 bench_scratch /tmp/zerafin-preview-bench-XXXXXX
 
 # A preview clip as the server has them: 720p with sound, a few seconds.
