@@ -1,5 +1,6 @@
 #include "CustomAlertWindowController.h"
 
+#include "PlainText.h"
 #include "SystemFont.h"
 
 #include <QCoreApplication>
@@ -22,11 +23,13 @@ void CustomAlertWindowController::loadWindow() {
     m_window->setMinimumWidth(360);
 
     auto* title = new QLabel(m_window.get());
+    PlainText::keep(title);
     title->setObjectName(QStringLiteral("titleLabel"));
     QFont bold = SystemFont::sized(title->font(), SystemFont::pixelSize(title->font()) * 1.2);
     bold.setBold(true);
     title->setFont(bold);
     auto* info = new QLabel(m_window.get());
+    PlainText::keep(info);
     info->setObjectName(QStringLiteral("infoLabel"));
     info->setWordWrap(true);
     auto* button =

@@ -3,6 +3,7 @@
 #include "ClickableImageView.h"
 #include "ElidedLabel.h"
 #include "ImageAspectFillView.h"
+#include "PlainText.h"
 #include "SystemFont.h"
 
 #include <QHBoxLayout>
@@ -41,6 +42,7 @@ DownloadItemCell::DownloadItemCell(QWidget* parent) : CollectionViewCell(parent)
     m_progressIndicator->setFixedHeight(6);
 
     m_percent = new QLabel(this);
+    PlainText::keep(m_percent);
     m_percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setTextColor(m_percent, QColor(Qt::gray));
 

@@ -1,5 +1,7 @@
 #include "FooterView.h"
 
+#include "PlainText.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 
@@ -8,6 +10,7 @@ FooterView::FooterView(QWidget* parent) : CollectionReusableView(parent), m_titl
 }
 
 void FooterView::setUpTitleLabel() {
+    PlainText::keep(m_titleLabel);
     m_titleLabel->setEnabled(false);
     m_titleLabel->setTextInteractionFlags(Qt::NoTextInteraction);
     m_titleLabel->setAutoFillBackground(false);

@@ -1,8 +1,12 @@
 #include "SuggestibleTextFieldCell.h"
 
+#include "PlainText.h"
+
 #include <QPainter>
 
-SuggestibleTextFieldCell::SuggestibleTextFieldCell(QWidget* parent) : QLabel(parent) {}
+SuggestibleTextFieldCell::SuggestibleTextFieldCell(QWidget* parent) : QLabel(parent) {
+    PlainText::keep(this);
+}
 
 void SuggestibleTextFieldCell::setBackgroundStyle(BackgroundStyle style) {
     if (m_backgroundStyle == style)
@@ -50,4 +54,5 @@ void SuggestibleTextFieldCell::paintEvent(QPaintEvent*) {
     painter.drawStaticText(QPointF(x, y), m_laidOut);
 }
 
+#include "PlainText.h"
 #include "moc_SuggestibleTextFieldCell.cpp"

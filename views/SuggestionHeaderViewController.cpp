@@ -1,6 +1,7 @@
 #include "SuggestionHeaderViewController.h"
 
 #include "ButtonWithLinkTitle.h"
+#include "PlainText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,6 +36,7 @@ void SuggestionHeaderViewController::loadView() {
     auto* layout = new QHBoxLayout(m_view);
     layout->setContentsMargins(10, 0, 10, 0);
     m_titleLabel = new QLabel(m_view);
+    PlainText::keep(m_titleLabel);
     QFont titleFont = m_titleLabel->font();
     titleFont.setBold(true);
     m_titleLabel->setFont(titleFont);

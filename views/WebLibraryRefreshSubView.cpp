@@ -2,6 +2,7 @@
 
 #include "AttributedTitle.h"
 #include "ButtonWithLinkTitle.h"
+#include "PlainText.h"
 #include "SystemFont.h"
 
 #include <QCoreApplication>
@@ -24,6 +25,8 @@ WebLibraryRefreshSubView::WebLibraryRefreshSubView(QWidget* parent) : QWidget(pa
     // The subtitles read as one line with the link, in the link's size.
     for (QLabel* subtitle : {m_leftSubTitle, m_rightSubTitle})
         subtitle->setFont(SystemFont::sized(subtitle->font(), AttributedTitle::fontSize));
+    for (QLabel* label : {m_titleLabel, m_leftSubTitle, m_rightSubTitle})
+        PlainText::keep(label);
     setHint(Hint::checkNetwork);
     connect(m_refreshButton, &QPushButton::clicked, this, [this] { clickRefreshButton(); });
 

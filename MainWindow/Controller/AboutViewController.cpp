@@ -5,6 +5,7 @@
 #include "AttributedTitle.h"
 #include "ButtonWithLinkTitle.h"
 #include "FeedbackWindowController.h"
+#include "PlainText.h"
 #include "SystemFont.h"
 #include "UrlOpener.h"
 
@@ -27,16 +28,19 @@ QString AboutViewController::version() {
 AboutViewController::AboutViewController(UrlOpener& urlOpener, WebModel& webModel, QWidget* parent)
     : QWidget(parent), m_urlOpener(urlOpener), m_webModel(webModel) {
     auto* logo = new QLabel;
+    PlainText::keep(logo);
     logo->setPixmap(
         QPixmap::fromImage(AppImage::named(QStringLiteral("leftPanel_icon_corvex"), QSize(96, 96))));
     logo->setAlignment(Qt::AlignCenter);
-    auto* name = new QLabel(QStringLiteral("Zerafin Video Desktop"));
+    auto* name = new QLabel;
+    PlainText::setText(name, QStringLiteral("Zerafin Video Desktop"));
     QFont nameFont = SystemFont::sized(name->font(), 22);
     nameFont.setBold(true);
     name->setFont(nameFont);
     name->setAlignment(Qt::AlignCenter);
 
-    m_versionLabel = new QLabel(version());
+    m_versionLabel = new QLabel;
+    PlainText::setText(m_versionLabel, version());
     m_versionLabel->setAlignment(Qt::AlignCenter);
 
     m_websiteButton = new ButtonWithLinkTitle;

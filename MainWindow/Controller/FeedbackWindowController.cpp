@@ -1,6 +1,7 @@
 #include "FeedbackWindowController.h"
 
 #include "CloseOnlyWindow.h"
+#include "PlainText.h"
 #include "WebModel.h"
 
 #include <QButtonGroup>
@@ -49,7 +50,9 @@ FeedbackWindowController::FeedbackWindowController(WebModel& webModel, QWidget* 
     layout->setContentsMargins(20, 20, 20, 20);
     layout->addLayout(kindRow);
     layout->addWidget(m_contentTextView, 1);
-    layout->addWidget(new QLabel(text("Contact")));
+    auto* contact = new QLabel;
+    PlainText::setText(contact, text("Contact"));
+    layout->addWidget(contact);
     layout->addWidget(m_contactTextField);
     layout->addLayout(buttonRow);
     CloseOnlyWindow::keepSize(this, QSize(440, 340));

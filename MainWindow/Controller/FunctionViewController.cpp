@@ -1,5 +1,6 @@
 #include "FunctionViewController.h"
 
+#include "PlainText.h"
 #include "Preferences.h"
 #include "SwitchButton.h"
 
@@ -14,9 +15,11 @@ FunctionViewController::FunctionViewController(Preferences& preferences, QWidget
     setPalette(white);
     resize(320, 120);
 
-    m_videoLabel = new QLabel(QCoreApplication::translate("Localizable", "Video Wallpaper"), this);
+    m_videoLabel = new QLabel(this);
+    PlainText::setText(m_videoLabel, QCoreApplication::translate("Localizable", "Video Wallpaper"));
     m_videoLabel->setGeometry(20, 30, 120, 20);
-    m_lockLabel = new QLabel(QCoreApplication::translate("Localizable", "Lock Screen"), this);
+    m_lockLabel = new QLabel(this);
+    PlainText::setText(m_lockLabel, QCoreApplication::translate("Localizable", "Lock Screen"));
     m_lockLabel->setGeometry(20, 70, 120, 20);
 
     // The switch sits 100 points right of its label, centred on it.

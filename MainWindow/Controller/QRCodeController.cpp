@@ -2,6 +2,7 @@
 
 #include "AppImage.h"
 #include "CloseOnlyWindow.h"
+#include "PlainText.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -16,6 +17,7 @@ QRCodeController::QRCodeController(QWidget* parent) : QDialog(parent, CloseOnlyW
     setPalette(palette);
     setAutoFillBackground(true);
     m_picture = new QLabel;
+    PlainText::keep(m_picture);
     m_picture->setAlignment(Qt::AlignCenter);
     m_picture->setPixmap(QPixmap::fromImage(AppImage::named(QStringLiteral("QRCode"), QSize(240, 240))));
     auto* layout = new QVBoxLayout(this);

@@ -13,6 +13,7 @@
 #include "LocalVideoDBManager.h"
 #include "NotificationCenter.h"
 #include "NowPlayingView.h"
+#include "PlainText.h"
 #include "Preferences.h"
 #include "ResourcePath.h"
 #include "SystemFont.h"
@@ -29,6 +30,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QMenu>
@@ -106,7 +108,9 @@ void VideoLibraryViewController::buildLayout() {
     // Tab row: the three tab titles on the left, sort order, import and upload on the right.
     auto makeTab = [this](QWidget*& label, const QString& text) {
         auto* tab = new TabTitleView(this);
-        auto* title = new QLabel(text, tab);
+        auto* title = new QLabel(tab);
+        // The online tab's title becomes the chosen category's name, as the server wrote it.
+        PlainText::setText(title, text);
         title->setFont(SystemFont::sized(title->font(), 14));
         auto* tabLayout = new QHBoxLayout(tab);
         tabLayout->setContentsMargins(10, 6, 10, 8);
@@ -192,7 +196,8 @@ void VideoLibraryViewController::buildLayout() {
     m_playModelButton->addItem(localized("Single Cycle", "Play model"));
     m_playModelButton->addItem(localized("List Cycle", "Play model"));
     m_playModelButton->addItem(localized("Random", "Play model"));
-    m_pageStatus = new QLabel(QStringLiteral("0/0"), m_bottomArea);
+    m_pageStatus = new QLabel(m_bottomArea);
+    PlainText::setText(m_pageStatus, QStringLiteral("0/0"));
     m_hottagsView = new HotTagsView(m_bottomArea);
     m_newsLinkButton = new ButtonWithColorfulLink(QRect(), m_bottomArea);
     m_newsLinkButton->setHidden(true);
@@ -574,7 +579,7 @@ void VideoLibraryViewController::fillCategoryMenu(QMenu* menu, const std::option
     if (!reply)
         return;
     for (const Cate& category : reply->data.cate) {
-        QAction* item = menu->addAction(category.title);
+        QAction* item = menu->addAction(PlainText::title(category.title));
         item->setData(category.id);
         const QString title = category.title;
         const qint64 tag = category.id;
@@ -690,6 +695,8 @@ void VideoLibraryViewController::updateNewsLink() {
     const MsgBottom& message = heartbeat->data.msg.msgBottom;
     m_newsLinkButton->setHidden(false);
     m_newsLinkButton->setText(message.msg);
+    // Drawn as written by the button itself; a '&' in the server's text is no keyboard mnemonic.
+    m_newsLinkButton->setShortcut(QKeySequence());
     // An empty colour text names no colour: the link keeps the one it has.
     if (!message.color.isEmpty()) {
         const quint32 value = scanHexInt(message.color.mid(1));

@@ -3,6 +3,7 @@
 #include "ButtonWithColorfulLink.h"
 #include "ThemeColors.h"
 
+#include <QKeySequence>
 #include <QPushButton>
 #include <QResizeEvent>
 
@@ -34,6 +35,8 @@ QList<QPushButton*> HotTagsView::buttons() const {
 ButtonWithColorfulLink* HotTagsView::makeButton(const QString& tag) {
     auto* button = new ButtonWithColorfulLink(QRect(), this);
     button->setText(tag);
+    // The button draws its title as written; a '&' in a tag is no keyboard mnemonic either.
+    button->setShortcut(QKeySequence());
     button->setTitleColor(ButtonWithColorfulLink::labelColor());
     button->setTitleHoverColor(ThemeColors::systemBlue());
     button->setFontSize(12.0);

@@ -3,6 +3,7 @@
 #include "AppImage.h"
 #include "AttributedTitle.h"
 #include "LocalVideoDBManager.h"
+#include "PlainText.h"
 #include "Preferences.h"
 #include "ReplyLimits.h"
 #include "ResourcePath.h"
@@ -33,6 +34,7 @@ NowPlayingView::NowPlayingView(Preferences& preferences, LocalVideoDBManager& da
     m_animationTimer.setInterval(1000 / kAnimationFramesPerSecond);
     connect(&m_animationTimer, &QTimer::timeout, m_statusIcon, qOverload<>(&QWidget::update));
     m_statusLabel = new QLabel(this);
+    PlainText::keep(m_statusLabel);
     m_playingFileNameLabel = new QPushButton(this);
     m_playingFileNameLabel->setFlat(true);
     m_playingFileNameLabel->setCursor(Qt::PointingHandCursor);
@@ -146,7 +148,7 @@ void NowPlayingView::showTitle(const QString& title) {
         QFontMetrics(full.font()).elidedText(title, full.lineBreakMode(), qMax(0, room - 2));
     m_playingFileNameLabel->setMaximumWidth(qMax(0, room));
     TitleStyle::apply(m_playingFileNameLabel, AttributedTitle::linkStyleTitle(shown));
-    m_playingFileNameLabel->setToolTip(title);
+    m_playingFileNameLabel->setToolTip(PlainText::toolTip(title));
 }
 
 void NowPlayingView::refreshStatus() {

@@ -1,5 +1,7 @@
 #include "TitleStyle.h"
 
+#include "PlainText.h"
+
 #include <QAbstractButton>
 #include <QLabel>
 
@@ -17,8 +19,8 @@ void TitleStyle::apply(QAbstractButton* button, const AttributedTitle& title) {
         QStringLiteral("QAbstractButton { border: none; background: transparent; padding: 0; "
                        "text-align: left; %1 }")
             .arg(colourRule(title.foregroundColor())));
-    button->setText(title.text());
-    button->setToolTip(title.text());
+    button->setText(PlainText::title(title.text()));
+    button->setToolTip(PlainText::toolTip(title.text()));
 }
 
 void TitleStyle::apply(QLabel* label, const AttributedTitle& title) {
@@ -26,12 +28,12 @@ void TitleStyle::apply(QLabel* label, const AttributedTitle& title) {
         return;
     label->setFont(title.font());
     label->setStyleSheet(colourRule(title.foregroundColor()));
-    label->setText(title.text());
+    PlainText::setText(label, title.text());
 }
 
 void TitleStyle::applyPlain(QAbstractButton* button, const QString& text) {
     if (!button)
         return;
-    button->setText(text);
-    button->setToolTip(text);
+    button->setText(PlainText::title(text));
+    button->setToolTip(PlainText::toolTip(text));
 }

@@ -6,6 +6,7 @@
 #include "DownloadManager.h"
 #include "LocalVideoDBManager.h"
 #include "NotificationCenter.h"
+#include "PlainText.h"
 #include "PreviewPresenter.h"
 #include "SystemFont.h"
 #include "ThemeColors.h"
@@ -55,7 +56,8 @@ QPixmap roundedFill(const QImage& image, const QSize& size, qreal radius, bool c
 }
 
 QLabel* caption(const char* key, QWidget* parent) {
-    auto* label = new QLabel(QCoreApplication::translate("Localizable", key), parent);
+    auto* label = new QLabel(parent);
+    PlainText::setText(label, QCoreApplication::translate("Localizable", key));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, QColor(140, 140, 140));
     label->setPalette(palette);
@@ -64,6 +66,8 @@ QLabel* caption(const char* key, QWidget* parent) {
 
 QLabel* valueLabel(QWidget* parent) {
     auto* label = new QLabel(parent);
+    // The values come from the record (the ratio is free text).
+    PlainText::keep(label);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }
@@ -89,8 +93,10 @@ VideoDetailView::VideoDetailView(Dependencies dependencies, QWidget* parent)
     setFixedWidth(260);
 
     m_previewView = new QLabel(this);
+    PlainText::keep(m_previewView);
     m_previewView->setFixedSize(kThumbnailSize);
     m_titleLabel = new QLabel(this);
+    PlainText::keep(m_titleLabel);
     m_titleLabel->setWordWrap(true);
     QFont titleFont = SystemFont::sized(m_titleLabel->font(), 15);
     titleFont.setBold(true);
@@ -108,6 +114,7 @@ VideoDetailView::VideoDetailView(Dependencies dependencies, QWidget* parent)
     m_userName->setFlat(true);
     m_userName->setCursor(Qt::PointingHandCursor);
     m_userVideCount = new QLabel(m_userInfoView);
+    PlainText::keep(m_userVideCount);
     auto* userLayout = new QHBoxLayout(m_userInfoView);
     userLayout->setContentsMargins(0, 0, 0, 0);
     userLayout->addWidget(m_userAvatar);

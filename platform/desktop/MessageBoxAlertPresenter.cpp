@@ -5,6 +5,8 @@
 
 void MessageBoxAlertPresenter::showMessage(const QString& message) {
     QMessageBox box;
+    // Messages may carry names and texts from outside; they show as written, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(message);
     box.setStandardButtons(QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
@@ -16,6 +18,7 @@ void MessageBoxAlertPresenter::confirm(QWidget* window, const QString& message, 
     auto* box = new QMessageBox(window);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setIcon(style == Style::warning ? QMessageBox::Warning : QMessageBox::Information);
+    box->setTextFormat(Qt::PlainText);
     box->setText(message);
     box->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
     QList<QAbstractButton*> made;

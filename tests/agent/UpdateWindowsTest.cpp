@@ -1,5 +1,6 @@
 #include "AgentArtwork.h"
 #include "CustomAlertWindowController.h"
+#include "MarkupProbe.h"
 #include "TestHome.h"
 #include "UpgradeWindow.h"
 #include "UpgradeWindowController.h"
@@ -9,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTextBlock>
@@ -119,6 +121,25 @@ TEST(UpgradeWindowController, ShowingTheNotesReadsNoLocalPicture) {
     }
 }
 
+// Notes and a version naming a FIFO and a picture: the window opens neither, and the version line
+// shows as written.
+TEST(UpgradeWindowController, NotesAndVersionNamingLocalFilesOpenNothing) {
+    TestHome home;
+    MarkupProbe probe(home.path());
+    UpgradeWindowController controller;
+    controller.setUpgradeInfo(info("https://www.zerafin.example/get", probe.text(),
+                                   probe.text() + "<link rel=\"stylesheet\" href=\"" + probe.fifoPath() +
+                                       "\"><p style=\"background-image: url(" + probe.fifoPath() +
+                                       ")\">x</p>"));
+    controller.showWindow();
+    controller.infoLabel()->document()->setTextWidth(400);
+    controller.infoLabel()->document()->documentLayout()->documentSize();
+    controller.window()->grab();
+    EXPECT_EQ(firstLine(controller.infoLabel()), "Version: " + probe.text());
+    EXPECT_EQ(probe.opened().join(", ").toStdString(), "");
+    controller.close();
+}
+
 TEST(UpgradeWindow, OpensOnlyWebAddressesAndClosesInEveryCase) {
     UrlRecorder browser;
     const std::vector<std::pair<QString, bool>> cases = {
@@ -179,6 +200,8 @@ TEST(CustomAlertWindowController, OffersTheCloseButtonAloneAndItsButtonCloses) {
     EXPECT_FALSE(flags & Qt::WindowFullscreenButtonHint);
     alert.showWindow();
     EXPECT_TRUE(alert.window()->isVisible());
+    for (QLabel* label : {alert.titleLabel(), alert.infoLabel()})
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << "texts show as written";
     auto* button = alert.window()->findChild<QPushButton*>("okButton");
     ASSERT_TRUE(button);
     button->click();

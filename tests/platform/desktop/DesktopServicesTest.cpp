@@ -1,5 +1,6 @@
 #include "DesktopFileRevealer.h"
 #include "DesktopUrlOpener.h"
+#include "MarkupProbe.h"
 #include "MessageBoxAlertPresenter.h"
 #include "PopupMenuPresenter.h"
 #include "TestHome.h"
@@ -13,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace std::chrono_literals;
 
@@ -98,6 +100,34 @@ TEST(AlertPresenterTest, ConfirmationIsAWindowModalWarningAnsweredByButtonIndex)
     ASSERT_NE(second, nullptr);
     QTest::keyClick(second, Qt::Key_Escape);
     EXPECT_EQ(answer, 0) << "Escape answers the first button";
+}
+
+// A message may carry a name from outside: it shows as written, and markup in it loads nothing.
+TEST(AlertPresenterTest, MessagesShowAsWrittenAndOpenNothing) {
+    TestHome home;
+    MarkupProbe probe(home.path());
+    QWidget window;
+    window.resize(400, 300);
+    window.show();
+    MessageBoxAlertPresenter alerts;
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        box->grab();
+        shown = MarkupProbe::shownByLabel(box->text(), box->textFormat());
+        box->accept();
+    });
+    alerts.showMessage(probe.text());
+    EXPECT_EQ(shown, probe.text());
+
+    alerts.confirm(&window, probe.text(), {"Cancel", "OK"}, AlertPresenter::Style::warning, [](int) {});
+    auto* box = window.findChild<QMessageBox*>();
+    ASSERT_NE(box, nullptr);
+    box->grab();
+    EXPECT_EQ(MarkupProbe::shownByLabel(box->text(), box->textFormat()), probe.text());
+    EXPECT_EQ(probe.opened().join(", ").toStdString(), "");
+    box->reject();
 }
 
 // Return must never answer a destructive "OK": the first button is the default, also when the
