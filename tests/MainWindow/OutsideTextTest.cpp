@@ -15,7 +15,6 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QHelpEvent>
 #include <QJsonArray>
 #include <QLabel>
 #include <QMenu>
@@ -146,13 +145,7 @@ struct HostileWindow {
             }
             if (!widget->isVisible() || widget->toolTip().isEmpty())
                 continue;
-            const QPoint centre = widget->rect().center();
-            QHelpEvent help(QEvent::ToolTip, centre, widget->mapToGlobal(centre));
-            QApplication::sendEvent(widget, &help);
-            QLabel* tip = nullptr;
-            for (QWidget* top : QApplication::topLevelWidgets())
-                if (top->objectName() == QLatin1String("qtooltip_label") && top->isVisible())
-                    tip = qobject_cast<QLabel*>(top);
+            QLabel* tip = MarkupProbe::showToolTip(widget);
             if (tip && widget->toolTip().contains(probe.fifoPath())) {
                 tip->sizeHint();
                 tip->grab();

@@ -1,7 +1,10 @@
 #include "MarkupProbe.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QHelpEvent>
 #include <QImage>
+#include <QLabel>
 #include <QTextDocument>
 #include <cerrno>
 #include <chrono>
@@ -89,4 +92,14 @@ QString MarkupProbe::shownByButton(const QString& text) {
         shown += text.at(i);
     }
     return shown;
+}
+
+QLabel* MarkupProbe::showToolTip(QWidget* widget) {
+    const QPoint centre = widget->rect().center();
+    QHelpEvent help(QEvent::ToolTip, centre, widget->mapToGlobal(centre));
+    QApplication::sendEvent(widget, &help);
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == QLatin1String("qtooltip_label") && top->isVisible())
+            return qobject_cast<QLabel*>(top);
+    return nullptr;
 }

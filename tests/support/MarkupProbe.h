@@ -5,6 +5,7 @@
 #include <atomic>
 #include <thread>
 
+class QLabel;
 class QWidget;
 
 // Text from outside that reads as markup naming local files: a picture whose every opening the
@@ -31,6 +32,8 @@ public:
     // and mnemonics undone.
     static QString shownByLabel(const QString& text, int textFormat);
     static QString shownByButton(const QString& text);
+    // Rests the pointer on `widget`: the tooltip label then on screen, or none.
+    static QLabel* showToolTip(QWidget* widget);
 
 private:
     QString m_picture;

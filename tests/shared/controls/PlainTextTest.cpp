@@ -4,7 +4,6 @@
 #include "TestHome.h"
 
 #include <QApplication>
-#include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -12,17 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// The tooltip label on screen after the pointer rested on `widget`, or none.
-QLabel* shownToolTip(QWidget& widget) {
-    const QPoint centre = widget.rect().center();
-    QHelpEvent help(QEvent::ToolTip, centre, widget.mapToGlobal(centre));
-    QApplication::sendEvent(&widget, &help);
-    for (QWidget* top : QApplication::topLevelWidgets())
-        if (top->objectName() == QLatin1String("qtooltip_label") && top->isVisible())
-            return qobject_cast<QLabel*>(top);
-    return nullptr;
-}
 
 // Tooltips, labels, buttons and menu entries given outside text show it as written and open
 // nothing it names; text that was plain already reaches a tooltip unchanged.
@@ -38,7 +26,7 @@ TEST(PlainText, OutsideTextShowsAsWrittenInTooltipsLabelsButtonsAndMenus) {
     for (const QString& text : texts) {
         SCOPED_TRACE(text.toStdString());
         host.setToolTip(PlainText::toolTip(text));
-        QLabel* tip = shownToolTip(host);
+        QLabel* tip = MarkupProbe::showToolTip(&host);
         ASSERT_NE(tip, nullptr);
         tip->grab();
         EXPECT_EQ(MarkupProbe::shownByLabel(tip->text(), tip->textFormat()).toStdString(),
@@ -65,10 +53,10 @@ TEST(PlainText, OutsideTextShowsAsWrittenInTooltipsLabelsButtonsAndMenus) {
     EXPECT_EQ(PlainText::toolTip(QStringLiteral("Sea at night")), QStringLiteral("Sea at night"));
     // An escaped tooltip is as tall as a plain one of one line.
     host.setToolTip(QStringLiteral("Sea at night"));
-    const int plainHeight = shownToolTip(host)->height();
+    const int plainHeight = MarkupProbe::showToolTip(&host)->height();
     QToolTip::hideText();
     host.setToolTip(PlainText::toolTip(QStringLiteral("<b>Sea</b> at night")));
-    EXPECT_EQ(shownToolTip(host)->height(), plainHeight);
+    EXPECT_EQ(MarkupProbe::showToolTip(&host)->height(), plainHeight);
     QToolTip::hideText();
 }
 
