@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcDownloadItem, "zerafin.download")
 
@@ -57,9 +58,12 @@ std::optional<QUrl> DownloadItem::videoURL() const {
 }
 
 DownloadSession& DownloadItem::sessionManager() {
-    if (!m_sessionManager)
+    if (!m_sessionManager) {
         m_sessionManager =
             std::make_unique<DownloadSession>(m_context.partialDirectory, m_context.transferTimeoutMs);
+        m_sessionManager->setFreeSpaceReserve(m_context.freeSpaceReserve);
+        m_sessionManager->setFreeSpaceFunction(m_context.freeSpace);
+    }
     return *m_sessionManager;
 }
 
@@ -91,13 +95,15 @@ bool DownloadItem::start(StatusChanged closure) {
         return false;
     }
     const auto destination = [this] { return temporaryDestination(); };
+    // The record's size bounds the transfer; a record without one leaves it to the server's length.
+    const qint64 expectedSize = std::max<qint64>(0, m_videoInfo.size);
     DownloadRequest* request = nullptr;
     if (m_cacheURL && m_context.resumeSession) {
         QFile file(m_cacheURL->toLocalFile());
         // Resume data is a few hundred bytes; anything much larger is not ours.
         if (file.open(QIODevice::ReadOnly) && file.size() <= maximumResumeDataSize) {
             if (const auto resume = ResumeData::decode(file.readAll()))
-                request = m_context.resumeSession->download(*resume, destination);
+                request = m_context.resumeSession->download(*resume, destination, expectedSize);
         }
     }
     if (!request) {
@@ -107,7 +113,7 @@ bool DownloadItem::start(StatusChanged closure) {
                 << (QStringLiteral("download: refused, not a web address: ") + m_videoInfo.url.left(200));
             return false;
         }
-        request = sessionManager().download(*url, destination);
+        request = sessionManager().download(*url, destination, expectedSize);
     }
     m_request = request;
     m_requestId = request->id();

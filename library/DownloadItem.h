@@ -31,6 +31,10 @@ public:
         QString temporaryDirectory;               // finished bodies until their sign is checked
         DownloadSession* resumeSession = nullptr; // continues transfers from resume data
         int transferTimeoutMs = 10000;            // inactivity time-out of the item's own session
+        // What a transfer of unknown length leaves free on the disk, and how free space is measured
+        // (empty: the file system's count), for the item's own session.
+        qint64 freeSpaceReserve = DownloadSession::defaultFreeSpaceReserve;
+        DownloadSession::FreeSpace freeSpace{};
     };
 
     DownloadItem(const VideoDetail& videoInfo, const std::optional<QUrl>& cacheURL, Context context);
@@ -68,9 +72,10 @@ public:
     // 32 lower-case hexadecimal digits: the only signs that ever become file names.
     static bool isSafeSign(const QString& sign);
 
-    // Begins or resumes the transfer, then status `downloading` (no closure is told of that) and
-    // `statusChanged` becomes `closure`. False when no request could be formed (an unsafe sign, an
-    // address that is no http(s) URL): then neither the status nor the closure change.
+    // Begins or resumes the transfer, bounded by the size the record states (when it states one),
+    // then status `downloading` (no closure is told of that) and `statusChanged` becomes
+    // `closure`. False when no request could be formed (an unsafe sign, an address that is no
+    // http(s) URL): then neither the status nor the closure change.
     bool start(StatusChanged closure);
     // Status `pause` (the closure is told), then the live request is cancelled keeping its resume
     // data; its failure response arrives later.

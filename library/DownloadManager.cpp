@@ -69,6 +69,8 @@ DownloadManager::DownloadManager(Dependencies dependencies, QObject* parent)
       m_resumeSession(m_dependencies.cachesDirectory, resumeTransferTimeoutMs) {
     if (!m_dependencies.fileSign)
         m_dependencies.fileSign = &FileSign::fileSign;
+    m_resumeSession.setFreeSpaceReserve(m_dependencies.freeSpaceReserve);
+    m_resumeSession.setFreeSpaceFunction(m_dependencies.freeSpace);
     QDir().mkpath(m_temporaryDirectory);
     m_progressArray = loadStore();
     removeLeftovers();
@@ -109,6 +111,8 @@ std::shared_ptr<DownloadItem> DownloadManager::makeItem(const VideoDetail& video
     context.temporaryDirectory = m_temporaryDirectory;
     context.resumeSession = &m_resumeSession;
     context.transferTimeoutMs = m_dependencies.transferTimeoutMs;
+    context.freeSpaceReserve = m_dependencies.freeSpaceReserve;
+    context.freeSpace = m_dependencies.freeSpace;
     auto item = std::make_shared<DownloadItem>(videoInfo, cacheURL, context);
     std::weak_ptr<DownloadItem> weak = item;
     // Neither the item nor the manager is owned by the handler: an item kept by someone else may

@@ -42,6 +42,11 @@ public:
         ReportFunction reportDownloadStatus;                        // the server's download report
         SignFunction fileSign;                                      // FileSign::fileSign when empty
         int transferTimeoutMs = 10000;                              // inactivity time-out of a new transfer
+        // A transfer of unknown length (no size in its record, none announced) fails rather than
+        // leave fewer bytes than this free on the disk it writes to; 0: no check.
+        qint64 freeSpaceReserve = DownloadSession::defaultFreeSpaceReserve;
+        DownloadSession::FreeSpace
+            freeSpace{}; // the free bytes at a path; the file system's count when empty
     };
 
     static constexpr int maxConcurrentOperationCount = 2;

@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -17,6 +18,9 @@ std::atomic<quint64> nextRequestId{1};
 // keep loopback transfers at full speed, small enough that memory stays flat however big the body.
 constexpr qint64 readBufferSize = 1024 * 1024;
 constexpr qint64 chunkSize = 256 * 1024;
+// How much a transfer of unknown length writes between two looks at the free space: a few MB keeps
+// the cost to a system call per dozen chunks while the reserve is kept to within that much.
+constexpr qint64 freeSpaceCheckStep = 4 * 1024 * 1024;
 
 // Qt reports 4xx and 5xx answers as errors; for a download they are bodies like any other.
 bool isHttpStatusError(QNetworkReply::NetworkError error) {
@@ -37,12 +41,35 @@ qint64 contentRangeStart(const QByteArray& header) {
     const qint64 start = value.mid(6, dash - 6).trimmed().toLongLong(&ok);
     return ok ? start : -1;
 }
+
+// "bytes 100-199/1000" -> 1000; -1 when the header is missing, malformed or names no total ("*").
+qint64 contentRangeTotal(const QByteArray& header) {
+    const QByteArray value = header.trimmed();
+    const qsizetype slash = value.indexOf('/');
+    if (!value.startsWith("bytes ") || slash < 0)
+        return -1;
+    bool ok = false;
+    const qint64 total = value.mid(slash + 1).trimmed().toLongLong(&ok);
+    return ok && total >= 0 ? total : -1;
+}
+
+// 1073741824 -> "1 GiB"; whole mebibytes as "MiB"; anything else in bytes.
+QString sizeText(qint64 bytes) {
+    constexpr qint64 mebibyte = 1024 * 1024;
+    constexpr qint64 gibibyte = 1024 * mebibyte;
+    if (bytes > 0 && bytes % gibibyte == 0)
+        return QString::number(bytes / gibibyte) + QStringLiteral(" GiB");
+    if (bytes > 0 && bytes % mebibyte == 0)
+        return QString::number(bytes / mebibyte) + QStringLiteral(" MiB");
+    return QString::number(bytes) + QStringLiteral(" bytes");
+}
 } // namespace
 
 DownloadRequest::DownloadRequest(DownloadSession& session, const QUrl& url, const QString& partialPath,
-                                 DownloadSession::Destination destination)
+                                 DownloadSession::Destination destination, qint64 expectedSize)
     : QObject(&session), m_session(session), m_id(nextRequestId++), m_url(url), m_partialPath(partialPath),
-      m_destination(std::move(destination)), m_file(partialPath) {}
+      m_destination(std::move(destination)), m_file(partialPath),
+      m_expectedSize(std::max<qint64>(0, expectedSize)) {}
 
 DownloadRequest::~DownloadRequest() {
     if (!m_abandoned)
@@ -88,6 +115,12 @@ void DownloadRequest::addResponseHandler(ResponseHandler handler) {
 }
 
 void DownloadRequest::begin(const std::optional<ResumeData>& resume) {
+    if (resume && m_expectedSize > 0 && resume->bytes > m_expectedSize) {
+        // A part already past the size (kept by a run that had no bound) would only grow further.
+        m_written = resume->bytes;
+        admit(0);
+        return;
+    }
     if (resume && resume->bytes > 0 && !resume->validator().isEmpty() &&
         QFileInfo(m_partialPath).size() >= resume->bytes &&
         m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
@@ -126,6 +159,8 @@ void DownloadRequest::send(qint64 offset, const QString& validator) {
     m_headersChecked = false;
     m_statusCode = 0;
     m_total = -1;
+    m_announcedEnd = -1;
+    m_roomLeft = 0;
     QNetworkReply* reply = m_session.network().get(request);
     // Bounded: the network thread waits for the disk rather than holding the body in memory.
     reply->setReadBufferSize(readBufferSize);
@@ -180,6 +215,14 @@ bool DownloadRequest::checkHeaders() {
     }
     const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
     m_total = length.isValid() ? m_offset + length.toLongLong() : -1;
+    // What the reply commits to: the end of the body it announces and, for a 206, the total the
+    // range names; the smaller when the two disagree.
+    m_announcedEnd = m_total;
+    if (m_statusCode == 206) {
+        const qint64 total = contentRangeTotal(m_reply->rawHeader("Content-Range"));
+        if (total >= 0 && (m_announcedEnd < 0 || total < m_announcedEnd))
+            m_announcedEnd = total;
+    }
     return true;
 }
 
@@ -196,6 +239,8 @@ bool DownloadRequest::writeAvailable() {
         const qint64 count = m_reply->read(m_chunk.data(), m_chunk.size());
         if (count <= 0)
             break;
+        if (!admit(count))
+            return false;
         if (m_file.write(m_chunk.constData(), count) != count) {
             const QString error = m_file.errorString();
             qCWarning(lcDownload).noquote()
@@ -212,6 +257,54 @@ bool DownloadRequest::writeAvailable() {
     if (received > 0)
         reportProgress();
     return true;
+}
+
+bool DownloadRequest::admit(qint64 count) {
+    const qint64 bound = m_expectedSize > 0 ? m_expectedSize : m_announcedEnd;
+    if (bound < 0)
+        return admitWithinFreeSpace(count);
+    if (m_written + count <= bound)
+        return true;
+    const QString error = m_expectedSize > 0
+                              ? QStringLiteral("the server sent more than the video's size (") +
+                                    QString::number(bound) + QStringLiteral(" bytes)")
+                              : QStringLiteral("the server sent more than it announced (") +
+                                    QString::number(bound) + QStringLiteral(" bytes)");
+    qCWarning(lcDownload).noquote() << QStringLiteral("download: ") + m_url.toString() +
+                                           QStringLiteral(": ") + error + QStringLiteral("; stopped");
+    dropReply();
+    refuse(error);
+    return false;
+}
+
+// Nothing says how long the body is: it may run as long as the disk keeps the reserve free.
+bool DownloadRequest::admitWithinFreeSpace(qint64 count) {
+    const qint64 reserve = m_session.freeSpaceReserve();
+    if (reserve <= 0)
+        return true;
+    if (count <= m_roomLeft) {
+        m_roomLeft -= count;
+        return true;
+    }
+    const qint64 free = m_session.freeSpace(m_partialPath);
+    if (free < 0) {
+        // Unmeasurable: the disk itself will stop the writes; look again after the next step.
+        m_roomLeft = freeSpaceCheckStep;
+        return true;
+    }
+    const qint64 room = free - reserve;
+    if (count <= room) {
+        m_roomLeft = std::min(room, freeSpaceCheckStep) - count;
+        return true;
+    }
+    const QString error =
+        QStringLiteral("not enough free disk space (keep ") + sizeText(reserve) + QStringLiteral(" free)");
+    qCWarning(lcDownload).noquote() << QStringLiteral("download: ") + m_url.toString() +
+                                           QStringLiteral(": ") + error + QStringLiteral("; stopped after ") +
+                                           QString::number(m_written) + QStringLiteral(" bytes");
+    dropReply();
+    refuse(error);
+    return false;
 }
 
 void DownloadRequest::reportProgress() {
@@ -305,6 +398,13 @@ void DownloadRequest::fail(const QString& error, bool cancelled) {
         QFile::remove(m_partialPath);
     }
     finish(response);
+}
+
+void DownloadRequest::refuse(const QString& error) {
+    // Without a validator, fail() deletes the partial body and gives no resume data.
+    m_etag.clear();
+    m_lastModified.clear();
+    fail(error, false);
 }
 
 void DownloadRequest::finish(DownloadResponse response) {

@@ -17,6 +17,10 @@ class QNetworkReply;
 // rest with Range and If-Range (206 appends, 200 starts the file over, 416 asks again for the
 // whole body), and exactly one response is delivered on the main thread at a later turn of the
 // event loop, to every handler in the order they were added.
+//
+// The partial file never grows past a bound: the size the caller expects, else the length the
+// server announced, else what the disk can give while keeping the session's free-space reserve.
+// A transfer that reaches past its bound stops at once and keeps nothing to resume from.
 class DownloadRequest : public QObject {
     Q_OBJECT
 public:
@@ -42,7 +46,7 @@ public:
 private:
     friend class DownloadSession;
     DownloadRequest(DownloadSession& session, const QUrl& url, const QString& partialPath,
-                    DownloadSession::Destination destination);
+                    DownloadSession::Destination destination, qint64 expectedSize);
     void begin(const std::optional<ResumeData>& resume);
     // Ends without a response (its session is going): the partial body nobody can resume from is
     // deleted and the request deletes itself later.
@@ -52,9 +56,14 @@ private:
     void dropReply();
     bool checkHeaders();
     bool writeAvailable();
+    // False (and the transfer has failed) when `count` more bytes would pass the bound.
+    bool admit(qint64 count);
+    bool admitWithinFreeSpace(qint64 count);
     void onFinished();
     void restartFromZero();
     void fail(const QString& error, bool cancelled);
+    // Fails for good: the partial body goes and no resume data is given.
+    void refuse(const QString& error);
     void finish(DownloadResponse response);
     void deliver();
     void reportProgress();
@@ -71,6 +80,9 @@ private:
     qint64 m_offset = 0;  // bytes of the file the current reply continues from
     qint64 m_written = 0; // good bytes in the partial file
     qint64 m_total = -1;
+    qint64 m_expectedSize = 0;  // > 0: the body's true size
+    qint64 m_announcedEnd = -1; // the file length the current reply announces; -1: none
+    qint64 m_roomLeft = 0;      // bytes that may still be written before free space is measured again
     int m_statusCode = 0;
     QString m_etag;
     QString m_lastModified;

@@ -3,8 +3,10 @@
 #include "DownloadRequest.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <sys/statvfs.h>
 
 DownloadSession::DownloadSession(const QString& partialDirectory, int transferTimeoutMs, QObject* parent)
     : QObject(parent), m_partialDirectory(QDir(partialDirectory).absolutePath()),
@@ -41,20 +43,33 @@ bool DownloadSession::ownsPartial(const QString& path) const {
     return !folder.isEmpty() && folder == QDir(m_partialDirectory).canonicalPath();
 }
 
-DownloadRequest* DownloadSession::download(const QUrl& url, Destination destination) {
-    auto* request = new DownloadRequest(*this, url, newPartialPath(), std::move(destination));
+qint64 DownloadSession::freeSpace(const QString& path) const {
+    if (m_freeSpace)
+        return m_freeSpace(path);
+    // The folder rather than the file: the partial body may not exist yet.
+    struct statvfs info {};
+    if (::statvfs(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &info) != 0)
+        return -1;
+    return qint64(info.f_bavail) * qint64(info.f_frsize);
+}
+
+DownloadRequest* DownloadSession::download(const QUrl& url, Destination destination, qint64 expectedSize) {
+    auto* request = new DownloadRequest(*this, url, newPartialPath(), std::move(destination), expectedSize);
     request->begin(std::nullopt);
     return request;
 }
 
-DownloadRequest* DownloadSession::download(const ResumeData& resume, Destination destination) {
+DownloadRequest* DownloadSession::download(const ResumeData& resume, Destination destination,
+                                           qint64 expectedSize) {
     // A record naming a file that is not one of our partial bodies never gets that file touched.
     if (!ownsPartial(resume.partialPath)) {
-        auto* request = new DownloadRequest(*this, resume.url, newPartialPath(), std::move(destination));
+        auto* request =
+            new DownloadRequest(*this, resume.url, newPartialPath(), std::move(destination), expectedSize);
         request->begin(std::nullopt);
         return request;
     }
-    auto* request = new DownloadRequest(*this, resume.url, resume.partialPath, std::move(destination));
+    auto* request =
+        new DownloadRequest(*this, resume.url, resume.partialPath, std::move(destination), expectedSize);
     request->begin(resume);
     return request;
 }

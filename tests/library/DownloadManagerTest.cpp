@@ -100,6 +100,26 @@ protected:
         return found;
     }
     QStringList partials() const { return QDir(caches).entryList({"*.partial"}, QDir::Files); }
+    qint64 partialBytes() const {
+        qint64 held = 0;
+        for (const QFileInfo& info : QDir(caches).entryInfoList({"*.partial"}, QDir::Files))
+            held += info.size();
+        return held;
+    }
+    // A failed download that must not be continued: no partial body, no resume data, nothing in
+    // the library or its database, no slot held.
+    void expectNothingKept(const DownloadManager& manager, const DownloadItem& item) {
+        EXPECT_EQ(item.status(), ItemStatus::error);
+        EXPECT_TRUE(partials().isEmpty());
+        if (item.cacheURL()) {
+            EXPECT_FALSE(ResumeData::decode(readFile(item.cacheURL()->toLocalFile())).has_value());
+        }
+        EXPECT_TRUE(libraryFiles().isEmpty());
+        EXPECT_TRUE(QDir(manager.temporaryDirectory()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        EXPECT_FALSE(database->selectBySign(item.videoInfo().sign).has_value());
+        EXPECT_EQ(manager.runningCount(), 0);
+        EXPECT_EQ(updates, 0);
+    }
     QStringList libraryFiles() const { return QDir(library).entryList(QDir::Files | QDir::Hidden); }
 
     TestHome home;
@@ -505,6 +525,128 @@ TEST_F(DownloadManagerTest, ListOperationsAtTheirEdges) {
     manager->progressArray().at(2)->pause(); // h makes room; the restarted item takes it
     EXPECT_EQ(statusOf(*manager, 0), ItemStatus::downloading);
     EXPECT_EQ(manager->runningCount(), 1);
+}
+
+TEST_F(DownloadManagerTest, ADownloadPastItsRecordedSizeEndsInErrorAndKeepsNothing) {
+    const QByteArray body = randomBody(200000, 81);
+    VideoDetail video = serve("big.mp4", body);
+    video.size = body.size();
+    constexpr qint64 extra = 64 * 1024 * 1024;
+    server.setOverrun(ProtocolTestServer::Overrun::announced, extra, "big.mp4");
+    auto manager = makeManager();
+    manager->add(video);
+    const auto item = manager->progressArray().front();
+    ASSERT_TRUE(
+        TestHome::waitUntil([&] { return item->status() == ItemStatus::error; }, std::chrono::seconds(60)));
+    EXPECT_EQ(item->lastStatus(), ItemStatus::downloading);
+    EXPECT_EQ(reloads.size(), 2);
+    TestHome::spin(std::chrono::milliseconds(100));
+    EXPECT_LT(server.overrunBytesSent(), body.size() + extra / 2);
+    expectNothingKept(*manager, *item);
+
+    // Without a length, and without end: the same.
+    server.setOverrun(ProtocolTestServer::Overrun::endless, 0, "big.mp4");
+    manager->restart(0);
+    ASSERT_TRUE(
+        TestHome::waitUntil([&] { return fileRequests().size() == 2 && item->status() == ItemStatus::error; },
+                            std::chrono::seconds(60)));
+    TestHome::spin(std::chrono::milliseconds(100));
+    expectNothingKept(*manager, *item);
+
+    // Within its size it downloads, is checked and lands as ever.
+    server.resetSwitches();
+    manager->restart(0);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return manager->progressArray().isEmpty() && updates == 1; }));
+    EXPECT_EQ(readFile(library + "/" + video.sign + ".mp4"), body);
+    EXPECT_TRUE(partials().isEmpty());
+}
+
+TEST_F(DownloadManagerTest, AResumedDownloadCountsItsPartTowardTheRecordedSize) {
+    server.setFileRate(200000);
+    const QByteArray body = randomBody(400000, 91);
+    VideoDetail video = serve("p.mp4", body);
+    video.size = body.size();
+    auto manager = makeManager();
+    manager->add(video);
+    const auto item = manager->progressArray().front();
+    ASSERT_TRUE(TestHome::waitUntil([&] { return partialBytes() > 20000; }));
+    item->pause();
+    ASSERT_TRUE(TestHome::waitUntil([&] { return item->cacheURL().has_value(); }));
+    const auto resume = ResumeData::decode(readFile(item->cacheURL()->toLocalFile()));
+    ASSERT_TRUE(resume.has_value());
+    ASSERT_GT(resume->bytes, 0);
+
+    // The rest of the file and as many zeros as the part held: within the size only if that part
+    // were not counted.
+    server.setFileRate(0);
+    server.setOverrun(ProtocolTestServer::Overrun::unannounced, resume->bytes, "p.mp4");
+    manager->restart(0);
+    ASSERT_TRUE(TestHome::waitUntil(
+        [&] { return fileRequests().size() == 2 && item->status() == ItemStatus::error; }));
+    EXPECT_EQ(fileRequests().constLast().header("Range"), "bytes=" + QByteArray::number(resume->bytes) + "-");
+    EXPECT_FALSE(QFileInfo::exists(resume->partialPath));
+    expectNothingKept(*manager, *item);
+    manager->waitForStoreWrites();
+    const auto stored = DownloadStore::unarchive(readFile(manager->storePath()));
+    ASSERT_TRUE(stored && stored->size() == 1);
+    EXPECT_EQ(stored->front().cacheURL, item->cacheURL());
+}
+
+TEST_F(DownloadManagerTest, WithoutASizeAnywhereTheFreeSpaceReserveEndsTheDownload) {
+    // A small disk: 4 MiB free before any download, 3 MiB of it kept in reserve.
+    QStringList measured;
+    qint64 mostHeld = 0;
+    const auto manager = [&] {
+        DownloadManager::Dependencies dependencies;
+        dependencies.cachesDirectory = caches;
+        dependencies.libraryDirectory = library;
+        dependencies.database = database.get();
+        dependencies.distributedCenter = &DistributedNotificationCenter::shared();
+        dependencies.freeSpaceReserve = 3 * 1024 * 1024;
+        dependencies.freeSpace = [&](const QString& path) {
+            measured.append(path);
+            mostHeld = std::max(mostHeld, partialBytes());
+            return 4 * 1024 * 1024 - partialBytes();
+        };
+        return std::make_unique<DownloadManager>(dependencies);
+    }();
+    const QByteArray body = randomBody(300000, 95);
+    VideoDetail video = serve("z.mp4", body);
+    video.size = 0;
+    server.setOverrun(ProtocolTestServer::Overrun::endless, 0, "z.mp4");
+    manager->add(video);
+    const auto item = manager->progressArray().front();
+    ASSERT_TRUE(
+        TestHome::waitUntil([&] { return item->status() == ItemStatus::error; }, std::chrono::seconds(60)));
+    expectNothingKept(*manager, *item);
+    // It wrote up to the reserve it was given, not the default one.
+    EXPECT_GT(mostHeld, 0);
+    EXPECT_LE(mostHeld, 1024 * 1024);
+    for (const QString& path : std::as_const(measured))
+        EXPECT_EQ(QFileInfo(path).absolutePath(), QDir(caches).absolutePath());
+
+    // Continued from resume data, the file changed meanwhile: the whole body comes again without a
+    // length, and the same reserve ends it.
+    server.resetSwitches();
+    server.setFileRate(100000);
+    manager->restart(0);
+    ASSERT_TRUE(TestHome::waitUntil([&] { return partialBytes() > 10000; }));
+    item->pause();
+    ASSERT_TRUE(TestHome::waitUntil(
+        [&] { return item->cacheURL() && ResumeData::decode(readFile(item->cacheURL()->toLocalFile())); }));
+    server.setFileRate(0);
+    server.serveFile("z.mp4", randomBody(300000, 96));
+    server.setOverrun(ProtocolTestServer::Overrun::endless, 0, "z.mp4");
+    measured.clear();
+    mostHeld = 0;
+    manager->restart(0);
+    ASSERT_TRUE(
+        TestHome::waitUntil([&] { return fileRequests().size() == 3 && item->status() == ItemStatus::error; },
+                            std::chrono::seconds(60)));
+    EXPECT_FALSE(fileRequests().constLast().header("Range").isEmpty());
+    expectNothingKept(*manager, *item);
+    EXPECT_FALSE(measured.isEmpty());
+    EXPECT_GT(mostHeld, 0);
 }
 
 TEST(DownloadItem, FileNamesAndAddresses) {

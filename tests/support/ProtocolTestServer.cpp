@@ -26,9 +26,15 @@ struct ProtocolTestServer::Exchange {
     qint64 rate = 0;
     Failure failure = Failure::none;
     QTimer* timer = nullptr;
+    Overrun overrun = Overrun::none;
+    qint64 extraLeft = 0; // zero bytes still to send after the file; -1: without end
+    QList<QMetaObject::Connection> connections;
 };
 
 namespace {
+// What an overrunning answer keeps queued on its socket: zeros follow as the client reads them.
+constexpr qint64 overrunSlice = 256 * 1024;
+
 QByteArray reasonPhrase(int status) {
     switch (status) {
     case 200:
@@ -163,6 +169,8 @@ ProtocolTestServer::ProtocolTestServer(QObject* parent) : QAbstractHttpServer(pa
 
 ProtocolTestServer::~ProtocolTestServer() {
     for (const auto& exchange : m_exchanges) {
+        for (const QMetaObject::Connection& connection : std::as_const(exchange->connections))
+            disconnect(connection);
         if (exchange->timer)
             exchange->timer->stop();
         if (exchange->socket)
@@ -190,6 +198,11 @@ void ProtocolTestServer::setFailure(Failure failure, const QString& route) {
 
 void ProtocolTestServer::setStatus(int httpStatus, const QString& route) {
     m_behaviours[route].status = httpStatus;
+}
+
+void ProtocolTestServer::setOverrun(Overrun overrun, qint64 extraBytes, const QString& route) {
+    m_behaviours[route].overrun = overrun;
+    m_behaviours[route].extraBytes = std::max<qint64>(0, extraBytes);
 }
 
 void ProtocolTestServer::setDropAfter(qint64 bytes) {
@@ -696,14 +709,28 @@ void ProtocolTestServer::deliver(QTcpSocket* socket, Answer answer, const Behavi
         break;
     }
 
+    const bool overruns = isFile && behaviour.overrun != Overrun::none && !answer.headOnly &&
+                          (answer.status == 200 || answer.status == 206);
+    if (overruns) {
+        exchange->overrun = behaviour.overrun;
+        exchange->extraLeft = behaviour.overrun == Overrun::endless ? -1 : behaviour.extraBytes;
+        if (behaviour.overrun == Overrun::announced)
+            answer.headers.append(qMakePair(QByteArray("Content-Length"),
+                                            QByteArray::number(answer.body.size() + behaviour.extraBytes)));
+        else
+            answer.headers.append(qMakePair(QByteArray("Connection"), QByteArray("close")));
+    }
+
     QByteArray head =
         "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reasonPhrase(answer.status) + "\r\n";
+    // A body that ends with the connection has no length to announce.
+    const bool endsWithConnection = overruns && behaviour.overrun != Overrun::announced;
     bool hasLength = false;
     for (const auto& [key, value] : answer.headers) {
         head += key + ": " + value + "\r\n";
         hasLength = hasLength || key.compare("Content-Length", Qt::CaseInsensitive) == 0;
     }
-    if (!hasLength)
+    if (!hasLength && !endsWithConnection)
         head += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
     head += "\r\n";
     exchange->head = head;
@@ -732,6 +759,10 @@ void ProtocolTestServer::send(const std::shared_ptr<Exchange>& exchange) {
     if (exchange->failure == Failure::closeConnection) {
         socket->abort();
         finish(exchange);
+        return;
+    }
+    if (exchange->overrun != Overrun::none) {
+        stream(exchange);
         return;
     }
     socket->write(exchange->head);
@@ -775,7 +806,52 @@ void ProtocolTestServer::send(const std::shared_ptr<Exchange>& exchange) {
     exchange->timer->start();
 }
 
+void ProtocolTestServer::stream(const std::shared_ptr<Exchange>& exchange) {
+    QTcpSocket* socket = exchange->socket;
+    const std::weak_ptr<Exchange> weak = exchange;
+    exchange->connections.append(connect(socket, &QTcpSocket::bytesWritten, this, [this, weak](qint64 bytes) {
+        m_overrunBytesSent += bytes;
+        if (const auto held = weak.lock())
+            topUp(held);
+    }));
+    const auto gone = [this, weak] {
+        if (const auto held = weak.lock())
+            finish(held);
+    };
+    exchange->connections.append(connect(socket, &QTcpSocket::disconnected, this, gone));
+    exchange->connections.append(connect(socket, &QTcpSocket::errorOccurred, this, gone));
+    socket->write(exchange->head);
+    socket->write(exchange->body);
+    topUp(exchange);
+}
+
+// Keeps a slice of zeros queued until the extra bytes are out (or forever, for an endless body).
+void ProtocolTestServer::topUp(const std::shared_ptr<Exchange>& exchange) {
+    QTcpSocket* socket = exchange->socket;
+    if (!socket || socket->state() != QAbstractSocket::ConnectedState) {
+        finish(exchange);
+        return;
+    }
+    static const QByteArray zeros(overrunSlice, '\0');
+    while (exchange->extraLeft != 0 && socket->bytesToWrite() < overrunSlice) {
+        const qint64 count =
+            exchange->extraLeft < 0 ? overrunSlice : std::min(overrunSlice, exchange->extraLeft);
+        socket->write(zeros.constData(), count);
+        if (exchange->extraLeft > 0)
+            exchange->extraLeft -= count;
+    }
+    if (exchange->extraLeft != 0 || socket->bytesToWrite() > 0)
+        return;
+    // All of it has gone out; a body without a length ends with the connection.
+    if (exchange->overrun != Overrun::announced)
+        socket->disconnectFromHost();
+    finish(exchange);
+}
+
 void ProtocolTestServer::finish(const std::shared_ptr<Exchange>& exchange) {
+    for (const QMetaObject::Connection& connection : std::as_const(exchange->connections))
+        disconnect(connection);
+    exchange->connections.clear();
     if (exchange->timer) {
         exchange->timer->stop();
         exchange->timer->deleteLater();

@@ -47,6 +47,14 @@ public:
         stallMidBody,    // headers, part of the body, then silence; the connection stays open
     };
 
+    // A served file's body running on past the file, for clients that must stop at a size.
+    enum class Overrun {
+        none,
+        announced,   // the file, then zero bytes; the Content-Length counts them all
+        unannounced, // the file, then zero bytes; no Content-Length, the connection closes after them
+        endless,     // the file, then zero bytes until the client goes; no Content-Length
+    };
+
     struct Part {
         QString name;
         QString fileName;
@@ -99,6 +107,12 @@ public:
     void setRawReply(const QString& operation, const QByteArray& body);
     // Served files flow at this many bytes per second (0: as fast as the socket takes them).
     void setFileRate(qint64 bytesPerSecond) { m_fileRate = bytesPerSecond; }
+    // Answers for a served file (whole or ranged; its Content-Range still names the file's own
+    // length) carry `extraBytes` zero bytes after it, or endless ones. Zeros go out as fast as the
+    // client reads them, whatever the file rate.
+    void setOverrun(Overrun overrun, qint64 extraBytes = 0, const QString& route = {});
+    // What overrunning answers have handed to the network so far, their heads included.
+    qint64 overrunBytesSent() const { return m_overrunBytesSent; }
     // Every switch back to normal answers; the fixtures and the record stay.
     void resetSwitches();
 
@@ -170,6 +184,8 @@ private:
         Failure failure = Failure::none;
         std::chrono::milliseconds delay{0};
         std::optional<int> status;
+        Overrun overrun = Overrun::none;
+        qint64 extraBytes = 0;
     };
     struct ServedFile {
         QByteArray body;
@@ -189,6 +205,8 @@ private:
     std::optional<Answer> fileAnswer(const QHttpServerRequest& request, const QString& name);
     void deliver(QTcpSocket* socket, Answer answer, const Behaviour& behaviour, bool isFile);
     void send(const std::shared_ptr<Exchange>& exchange);
+    void stream(const std::shared_ptr<Exchange>& exchange);
+    void topUp(const std::shared_ptr<Exchange>& exchange);
     void finish(const std::shared_ptr<Exchange>& exchange);
 
     quint16 m_port = 0;
@@ -198,6 +216,7 @@ private:
     QHash<QString, QByteArray> m_replyTexts;
     QHash<QString, QByteArray> m_rawReplies;
     qint64 m_fileRate = 0;
+    qint64 m_overrunBytesSent = 0;
 
     QList<QJsonObject> m_videos;
     QMap<qint64, QStringList> m_categoryVideos;

@@ -3,7 +3,7 @@
 //                       [--sample-videos N] [--update-version VER] [--delay MS] [--fail MODE]
 //                       [--library DIR] [--category ID=TITLE]... [--hot-tags A,B] [--hot-keys A,B]
 //                       [--keywords A,B] [--news TEXT|URL|#COLOR] [--leaflet PICTURE]
-//                       [--file-rate BYTES] [--quiet]
+//                       [--file-rate BYTES] [--overrun MODE] [--quiet]
 // It prints "listening http://127.0.0.1:<port>" once it listens, then one line per request
 // ("<method> <path> f=<op> <deciphered request text>") unless --quiet. Runs until killed.
 //   --catalogue   a JSON array of video records answered by the catalogue operations
@@ -20,6 +20,9 @@
 //   --file-rate   served files flow at this many bytes per second
 //   --fail MODE   server-error | garbage | empty | drop | close | stall | stall-mid-body, for
 //                 every request
+//   --overrun MODE  served files run on past their end with zero bytes: announced:BYTES (counted
+//                 in the Content-Length), unannounced:BYTES (no length, the connection closes
+//                 after them) or endless
 #include "Console.h"
 #include "ProtocolTestServer.h"
 
@@ -55,6 +58,7 @@ int main(int argc, char** argv) {
     parser.addOption({"news", "The heartbeat's news message.", "text|url|#color"});
     parser.addOption({"leaflet", "The side bar's leaflet picture (PNG or JPEG).", "file"});
     parser.addOption({"file-rate", "Serve files at this many bytes per second.", "bytes", "0"});
+    parser.addOption({"overrun", "Zero bytes after every served file.", "announced:N|unannounced:N|endless"});
     parser.addOption({"quiet", "Do not print requests."});
     parser.process(app);
 
@@ -96,6 +100,25 @@ int main(int argc, char** argv) {
             return 2;
         }
         server.setFailure(modes.value(mode));
+    }
+    if (parser.isSet("overrun")) {
+        using O = ProtocolTestServer::Overrun;
+        const QStringList parts = parser.value("overrun").split(':');
+        const QHash<QString, O> modes{
+            {"announced", O::announced}, {"unannounced", O::unannounced}, {"endless", O::endless}};
+        qint64 extra = 0;
+        bool valid = false;
+        if (parts.at(0) == "endless")
+            valid = parts.size() == 1;
+        else if (modes.contains(parts.at(0)) && parts.size() == 2) {
+            extra = parts.at(1).toLongLong(&valid);
+            valid = valid && extra >= 0;
+        }
+        if (!valid) {
+            Console::line("bad --overrun value: " + parser.value("overrun"));
+            return 2;
+        }
+        server.setOverrun(modes.value(parts.at(0)), extra);
     }
     if (!parser.isSet("quiet"))
         server.setRequestObserver([](const ProtocolTestServer::ReceivedRequest& request) {

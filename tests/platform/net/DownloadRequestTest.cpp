@@ -4,6 +4,7 @@
 #include "ResumeData.h"
 #include "TestHome.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -253,4 +254,169 @@ TEST_F(DownloadRequestTest, EveryHandlerGetsTheOneResponseEvenWhenAddedLate) {
     EXPECT_FALSE(handled);
     stalled->deliverPendingResponse();
     EXPECT_TRUE(handled);
+}
+
+namespace {
+using Overrun = ProtocolTestServer::Overrun;
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QString etagOf(const QByteArray& body) {
+    return QString::fromLatin1('"' + QCryptographicHash::hash(body, QCryptographicHash::Md5).toHex() + '"');
+}
+} // namespace
+
+// Zeros after the file: counted in the Content-Length, without a length (the connection closes
+// after them), and without end. However they come, the transfer stops at the expected size.
+TEST_F(DownloadRequestTest, ATransferPastItsExpectedSizeStopsAndKeepsNothing) {
+    const QByteArray body = randomBody(300000);
+    const QUrl url = server.serveFile("o.mp4", body);
+    constexpr qint64 extra = 64 * 1024 * 1024;
+    for (const Overrun overrun : {Overrun::announced, Overrun::unannounced, Overrun::endless}) {
+        SCOPED_TRACE(int(overrun));
+        server.setOverrun(overrun, extra, "o.mp4");
+        const qint64 sentBefore = server.overrunBytesSent();
+        int asked = 0;
+        Outcome outcome;
+        outcome.attach(session->download(
+            url,
+            [&] {
+                ++asked;
+                return home.file("o.mp4");
+            },
+            body.size()));
+        ASSERT_TRUE(outcome.wait(60));
+        TestHome::spin(std::chrono::milliseconds(100)); // the server notices the client has gone
+        const DownloadResponse& response = outcome.responses.front();
+        EXPECT_FALSE(response.success);
+        EXPECT_FALSE(response.cancelled);
+        EXPECT_EQ(response.errorText, "the server sent more than the video's size (300000 bytes)");
+        EXPECT_FALSE(response.resumeData.has_value());
+        EXPECT_EQ(asked, 0);
+        EXPECT_FALSE(QFileInfo::exists(home.file("o.mp4")));
+        EXPECT_TRUE(partialFiles().isEmpty());
+        for (const DownloadProgress& progress : outcome.progress)
+            EXPECT_LE(progress.completedUnitCount, body.size());
+        // Only what was in flight when the client went was sent past the file: a few MB on loopback.
+        EXPECT_LT(server.overrunBytesSent() - sentBefore, body.size() + extra / 2);
+    }
+
+    // Exactly the expected size is a whole body.
+    server.resetSwitches();
+    Outcome exact;
+    exact.attach(session->download(
+        url, [&] { return home.file("o.mp4"); }, body.size()));
+    ASSERT_TRUE(exact.wait());
+    EXPECT_TRUE(exact.responses.front().success);
+    EXPECT_EQ(readFile(home.file("o.mp4")), body);
+}
+
+TEST_F(DownloadRequestTest, TheResumedPartCountsTowardTheExpectedSize) {
+    const QByteArray body = randomBody(300000);
+    const QUrl url = server.serveFile("r.mp4", body);
+    const QString partial = partials + "/held.partial";
+    writeFile(partial, body.left(200000));
+    // The rest of the file and 50000 zeros: within the size on their own, past it with the part held.
+    server.setOverrun(Overrun::unannounced, 50000, "r.mp4");
+    Outcome resumed;
+    resumed.attach(session->download(
+        ResumeData{url, partial, 200000, etagOf(body), {}}, [&] { return home.file("r.mp4"); }, body.size()));
+    ASSERT_TRUE(resumed.wait());
+    EXPECT_EQ(server.requests().constLast().header("Range"), "bytes=200000-");
+    EXPECT_FALSE(resumed.responses.front().success);
+    EXPECT_EQ(resumed.responses.front().errorText,
+              "the server sent more than the video's size (300000 bytes)");
+    EXPECT_FALSE(resumed.responses.front().resumeData.has_value());
+    EXPECT_FALSE(QFileInfo::exists(home.file("r.mp4")));
+    EXPECT_TRUE(partialFiles().isEmpty());
+
+    // A part already past the size (left by a run without a bound) is given up without asking.
+    writeFile(partial, QByteArray(400000, 'x'));
+    server.clearRequests();
+    Outcome past;
+    past.attach(session->download(
+        ResumeData{url, partial, 400000, etagOf(body), {}}, [&] { return home.file("r.mp4"); }, body.size()));
+    ASSERT_TRUE(past.wait());
+    EXPECT_FALSE(past.responses.front().success);
+    EXPECT_FALSE(past.responses.front().resumeData.has_value());
+    EXPECT_TRUE(partialFiles().isEmpty());
+    TestHome::spin(std::chrono::milliseconds(50));
+    EXPECT_EQ(server.requestCount(), 0);
+}
+
+// A 206 whose Content-Range names the file's length, then runs on: without a length of its own,
+// and with a Content-Length that counts the zeros. Either way it sent more than it announced.
+TEST_F(DownloadRequestTest, WithoutAnExpectedSizeTheAnnouncedLengthBounds) {
+    const QByteArray body = randomBody(300000);
+    const QUrl url = server.serveFile("a.mp4", body);
+    const QString partial = partials + "/held.partial";
+    for (const Overrun overrun : {Overrun::unannounced, Overrun::announced}) {
+        SCOPED_TRACE(int(overrun));
+        writeFile(partial, body.left(100000));
+        server.setOverrun(overrun, 1024 * 1024, "a.mp4");
+        Outcome outcome;
+        outcome.attach(session->download(ResumeData{url, partial, 100000, etagOf(body), {}},
+                                         [&] { return home.file("a.mp4"); }));
+        ASSERT_TRUE(outcome.wait());
+        EXPECT_EQ(outcome.responses.front().statusCode, 206);
+        EXPECT_FALSE(outcome.responses.front().success);
+        EXPECT_EQ(outcome.responses.front().errorText,
+                  "the server sent more than it announced (300000 bytes)");
+        EXPECT_FALSE(outcome.responses.front().resumeData.has_value());
+        EXPECT_FALSE(QFileInfo::exists(home.file("a.mp4")));
+        EXPECT_TRUE(partialFiles().isEmpty());
+    }
+}
+
+TEST_F(DownloadRequestTest, WithoutAnyLengthTheFreeSpaceReserveBounds) {
+    const QByteArray body = randomBody(300000);
+    const QUrl url = server.serveFile("u.mp4", body);
+    // A disk with this much free before the transfer; what the partial bodies hold comes off it.
+    qint64 freeBefore = DownloadSession::defaultFreeSpaceReserve + 3'000'000;
+    QStringList measured;
+    session->setFreeSpaceFunction([&](const QString& path) {
+        measured.append(path);
+        qint64 held = 0;
+        for (const QFileInfo& info : QDir(partials).entryInfoList(QDir::Files))
+            held += info.size();
+        return freeBefore - held;
+    });
+
+    server.setOverrun(Overrun::endless, 0, "u.mp4");
+    Outcome endless;
+    endless.attach(session->download(url, [&] { return home.file("u.mp4"); }));
+    ASSERT_TRUE(endless.wait(60));
+    EXPECT_FALSE(endless.responses.front().success);
+    EXPECT_EQ(endless.responses.front().errorText, "not enough free disk space (keep 1 GiB free)");
+    EXPECT_FALSE(endless.responses.front().resumeData.has_value());
+    EXPECT_TRUE(partialFiles().isEmpty());
+    ASSERT_FALSE(endless.progress.empty());
+    EXPECT_LE(endless.progress.back().completedUnitCount, 3'000'000);
+    ASSERT_FALSE(measured.isEmpty());
+    for (const QString& path : std::as_const(measured))
+        EXPECT_EQ(QFileInfo(path).absolutePath(), QDir(partials).absolutePath());
+
+    // A body without a length that fits lands whole, the disk measured every few MB, not per chunk.
+    freeBefore = DownloadSession::defaultFreeSpaceReserve + (qint64(1) << 30);
+    measured.clear();
+    server.setOverrun(Overrun::unannounced, 20'000'000, "u.mp4");
+    Outcome fits;
+    fits.attach(session->download(url, [&] { return home.file("u.mp4"); }));
+    ASSERT_TRUE(fits.wait(60));
+    ASSERT_TRUE(fits.responses.front().success);
+    EXPECT_EQ(QFileInfo(home.file("u.mp4")).size(), body.size() + 20'000'000);
+    EXPECT_LE(measured.size(), 10);
+
+    // A disk already short of the reserve takes nothing.
+    freeBefore = DownloadSession::defaultFreeSpaceReserve - 1;
+    Outcome full;
+    full.attach(session->download(url, [&] { return home.file("full.mp4"); }));
+    ASSERT_TRUE(full.wait());
+    EXPECT_EQ(full.responses.front().errorText, "not enough free disk space (keep 1 GiB free)");
+    EXPECT_TRUE(full.progress.empty());
+    EXPECT_TRUE(partialFiles().isEmpty());
 }
